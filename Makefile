@@ -1,0 +1,34 @@
+# Convenience front end over CMake. `make demo` runs the tools on a generated example
+# universe; `make test` builds and runs every test, also under the sanitizers.
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+JOBS ?= 2
+DEMO ?= demo
+
+.PHONY: all build build-asan demo test check check-asan clean
+
+all: build
+
+build:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS)
+
+build-asan:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKY_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+demo: build
+	mkdir -p $(DEMO)
+	$(BUILD)/tools/mkxy --seed 7 --planets 40 $(DEMO)/example.xy
+	$(BUILD)/export/skydump $(DEMO)/example.xy $(DEMO)/example.pbm
+
+check: build
+	ctest --test-dir $(BUILD) -j$(JOBS) --output-on-failure
+
+check-asan: build-asan
+	ctest --test-dir $(ASAN_BUILD) -j$(JOBS) --output-on-failure
+
+test: check check-asan
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(DEMO)
