@@ -10,7 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 bool parseNumber(const char* text, uint64_t& value)
 {

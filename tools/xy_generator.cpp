@@ -6,7 +6,8 @@
 #include <set>
 #include <utility>
 
-namespace {
+namespace
+{
 
 void appendLe16(std::vector<uint8_t>& out, uint16_t word)
 {
@@ -21,7 +22,10 @@ void appendLe32(std::vector<uint8_t>& out, uint32_t word)
 }
 
 // A block's payload as the walk sees it: the size with its lowest bit cleared.
-uint32_t walkedPayload(uint16_t header) { return (header & 0x3FEu); }
+uint32_t walkedPayload(uint16_t header)
+{
+    return (header & 0x3FEu);
+}
 
 void appendPattern(std::vector<uint8_t>& out, uint32_t count)
 {
