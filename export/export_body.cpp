@@ -35,13 +35,15 @@ std::string pbmHeader(const MapGeometry& geometry)
 namespace
 {
 
-// Writes header and raster and closes the file; false if any of the three failed.
+// Writes header and raster and closes the file; false if any of the three failed. The
+// raster goes out straight from the buffer, and a mostly empty one as a sparse file:
+// its zero blocks are neither written nor, untouched since calloc, ever made resident.
 bool writeBitmap(OutputFile& out, const std::string& header, const uint8_t* raster,
                  uint32_t rasterSize)
 {
     bool written =
         platformWriteAll(out, reinterpret_cast<const uint8_t*>(header.data()), header.size()) &&
-        platformWriteAll(out, raster, rasterSize);
+        platformWriteSparse(out, raster, rasterSize);
     // Close even after a failed write; a close can also be the first to report one.
     bool closed = platformCloseOutput(out);
     return written && closed;

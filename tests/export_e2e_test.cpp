@@ -3,6 +3,7 @@
 #include "pbm_image.h"
 #include "xy_fixtures.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -120,6 +121,52 @@ TEST(Skydump, WriteFailures)
     limited.fileSizeLimit = 1000;
     std::string pbm = dir.path("map.pbm");
     expectFailure(xy, pbm, "error writing " + pbm + ".\n", limited, true);
+    // Only the top row holds a planet: the blocks after it are zeros, left as a hole,
+    // and only the final length passes the limit. That must fail just the same.
+    XyFixture topRow = writeRecords(dir, {planetWord(3, 1399, 1)});
+    limited.fileSizeLimit = 8192;
+    ToolRun run = runTool(Tool::Skydump, {topRow.path, pbm}, limited);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, detected(1) + screen("error writing " + pbm + ".\n"));
+    EXPECT_EQ(access(pbm.c_str(), F_OK), -1) << pbm << " was left behind";
+    EXPECT_EQ(fileBytes(topRow.path), topRow.bytes);
+}
+
+// A wide map with a handful of planets: the exact bitmap, and on a file system that keeps
+// holes, its long runs of zeros take no disk space.
+TEST(Skydump, AWideMostlyEmptyMap)
+{
+    TempDir dir;
+    std::vector<uint32_t> records;
+    std::vector<Pixel> black;
+    uint32_t column = 0;
+    for (uint32_t i = 0; i < 40; ++i) {
+        uint32_t y = 1000 + (i * 787) % 3096;
+        records.push_back(planetWord(1000, y, i));
+        column += 1000;
+        black.push_back({column, 3199 - (y - 1000)});
+    }
+    std::sort(black.begin(), black.end());
+    XyFixture xy = writeRecords(dir, records);
+    std::string pbm = dir.path("map.pbm");
+    ToolRun run = runTool(Tool::Skydump, {xy.path, pbm});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, detected(40));
+    std::vector<uint8_t> expected = makePbm(40400, 3200, black);
+    EXPECT_EQ(fileBytes(pbm), expected);
+    EXPECT_EQ(fileBytes(xy.path), xy.bytes);
+    if (underEmulator())
+        GTEST_SKIP() << "Windows builds write every byte";
+    struct stat info;
+    ASSERT_EQ(stat(pbm.c_str(), &info), 0);
+    std::string probe = dir.path("probe");
+    ASSERT_EQ(runCommand({"truncate", "-s", "1M", probe}).status, 0);
+    struct stat probed;
+    ASSERT_EQ(stat(probe.c_str(), &probed), 0);
+    if (probed.st_blocks != 0)
+        GTEST_SKIP() << "the file system of " << dir.root() << " keeps no holes";
+    // 40 blocks with a planet, the header's and the last: far below the 16 MB of the file.
+    EXPECT_LT(uint64_t(info.st_blocks) * 512, uint64_t(1) << 20) << "of " << expected.size();
 }
 
 TEST(Skydump, RefusesToWriteOverTheXyFile)

@@ -55,6 +55,16 @@ bool platformCreateOutput(const char* path, OutputFile& out);
 // Writes all `size` bytes, looping over partial writes. False on any failure.
 bool platformWriteAll(OutputFile& out, const uint8_t* data, uint64_t size);
 
+// Writes all `size` bytes like platformWriteAll, from the output's current position,
+// but where the output is a regular file, blocks of zero bytes are skipped with a seek
+// and left as holes, which read back as zeros: a large, mostly empty bitmap then costs
+// neither the time to write its zeros nor the disk to hold them. A pipe or a device gets
+// every byte. The last block is always written, so the file's final length comes from a
+// write and a size limit fails it as it would fail a plain write. False on any failure.
+// A system may write every byte instead (the Win32 side does: holes are an optimisation,
+// never a difference a reader can see).
+bool platformWriteSparse(OutputFile& out, const uint8_t* data, uint64_t size);
+
 // Closes the output; false when the close reports a failure of earlier writes.
 bool platformCloseOutput(OutputFile& out);
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -13,6 +14,27 @@ namespace
 int fdOf(intptr_t handle)
 {
     return static_cast<int>(handle);
+}
+
+// The granularity of holes: the block size of common Linux file systems. A skipped run
+// that does not cover whole blocks of the file system is simply filled with zeros by it.
+constexpr uint64_t HOLE_BLOCK = 4096;
+
+// True when the `size` bytes at `data` are all 0. Tests a cache line at a time: the OR of
+// eight words is one branch per 64 bytes.
+bool isAllZero(const uint8_t* data, uint64_t size)
+{
+    uint64_t i = 0;
+    for (; i + 64 <= size; i += 64) {
+        uint64_t w[8];
+        std::memcpy(w, data + i, sizeof w);
+        if ((w[0] | w[1] | w[2] | w[3] | w[4] | w[5] | w[6] | w[7]) != 0)
+            return false;
+    }
+    for (; i < size; ++i)
+        if (data[i] != 0)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -98,6 +120,38 @@ bool platformWriteAll(OutputFile& out, const uint8_t* data, uint64_t size)
         size -= uint64_t(done);
     }
     return true;
+}
+
+bool platformWriteSparse(OutputFile& out, const uint8_t* data, uint64_t size)
+{
+    int fd = fdOf(out.handle);
+    off_t start = out.isRegular ? lseek(fd, 0, SEEK_CUR) : off_t(-1);
+    if (start < 0)
+        return platformWriteAll(out, data, size);
+    // Blocks are aligned to the file's offsets, not to `data`, so that a skipped block
+    // is a whole block of the file system and becomes a hole.
+    uint64_t position = uint64_t(start);
+    uint64_t pending = 0;   // first byte of `data` neither written nor skipped
+    bool seekFirst = false; // the file offset is behind `pending`, past a hole
+    for (uint64_t i = 0; i < size;) {
+        uint64_t end = i + (HOLE_BLOCK - (position + i) % HOLE_BLOCK);
+        if (end >= size)
+            break; // the last block is written whatever it holds
+        if (isAllZero(data + i, end - i)) {
+            if (pending < i) {
+                if (seekFirst && lseek(fd, off_t(position + pending), SEEK_SET) < 0)
+                    return false;
+                if (!platformWriteAll(out, data + pending, i - pending))
+                    return false;
+            }
+            pending = end;
+            seekFirst = true;
+        }
+        i = end;
+    }
+    if (seekFirst && lseek(fd, off_t(position + pending), SEEK_SET) < 0)
+        return false;
+    return platformWriteAll(out, data + pending, size - pending);
 }
 
 bool platformCloseOutput(OutputFile& out)
