@@ -1,0 +1,337 @@
+// The star placement on XY files and bitmaps in memory: the scan order, the new record
+// fields with their truncations, the warnings and the summary, the refusal of a star that
+// would end the planet list, and that a refused placement changes no byte. Every case is
+// also compared with the literal model of the placement in the test support.
+#include "star_placement.h"
+
+#include "pbm_fixtures.h"
+#include "xy_file.h"
+#include "xy_fixtures.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+struct Placed {
+    PlacementStatus status = PlacementStatus::Ok;
+    std::string printed;
+    std::vector<uint8_t> before; // the XY file as built
+    std::vector<uint8_t> after;  // the XY file after the placement
+};
+
+// Builds the XY file of `records`, finds its planets and geometry as the frame does and
+// places the stars of `bitmap` into it.
+Placed place(const std::vector<uint32_t>& records, const Bitmap& bitmap)
+{
+    XyLayout layout;
+    layout.records = records;
+    Placed placed;
+    placed.before = buildXyFile(layout);
+    placed.after = placed.before;
+    PlanetList planets{};
+    MapGeometry geometry{};
+    uint32_t first = 0;
+    std::string scanned = printedBy([&] {
+        EXPECT_TRUE(planetListStart(viewOver(placed.before), first));
+        EXPECT_EQ(scanPlanets(viewOver(placed.before), first, planets), ScanStatus::Ok);
+        EXPECT_TRUE(geometryFor(planets, geometry));
+    });
+    EXPECT_EQ(scanned, "");
+    EXPECT_EQ(planets.count, records.size());
+    EXPECT_EQ(geometry.width, bitmap.width);
+    EXPECT_EQ(geometry.height, bitmap.height);
+    if (geometry.width != bitmap.width || geometry.height != bitmap.height)
+        return placed;
+    WritableView view{placed.after.data(), uint32_t(placed.after.size())};
+    placed.printed = printedBy(
+        [&] { placed.status = placeStars(bitmap.raster.data(), geometry, planets, view); });
+    return placed;
+}
+
+// The whole XY file that `records` give, with the generator's blocks and trailer.
+std::vector<uint8_t> xyWith(const std::vector<uint32_t>& records)
+{
+    XyLayout layout;
+    layout.records = records;
+    return buildXyFile(layout);
+}
+
+// Places and checks the run against the model: the same output, and the same file, in
+// which nothing but the planet records may have changed.
+Placed placeAndCompare(const std::vector<uint32_t>& records, const Bitmap& bitmap,
+                       const std::string& what)
+{
+    Placed placed = place(records, bitmap);
+    PlacementOutcome model = modelPlacement(bitmap, records);
+    EXPECT_EQ(placed.printed, model.printed) << what;
+    EXPECT_EQ(placed.status == PlacementStatus::TerminatorStar, model.refused) << what;
+    EXPECT_EQ(placed.after, xyWith(model.records)) << what;
+    return placed;
+}
+
+Bitmap withStars(const std::vector<uint32_t>& records,
+                 const std::vector<std::pair<uint32_t, uint32_t>>& stars)
+{
+    Bitmap bitmap = blankBitmapFor(records);
+    for (auto [column, y] : stars)
+        setPixel(bitmap, column, rowOfY(bitmap, y));
+    return bitmap;
+}
+
+struct PlacementCase {
+    const char* name;
+    std::vector<uint32_t> records;
+    std::vector<std::pair<uint32_t, uint32_t>> stars; // (column, Y) of each black pixel
+    std::vector<uint32_t> expected;                   // the records afterwards
+    std::string printed;
+};
+
+TEST(PlaceStars, Cases)
+{
+    const PlacementCase cases[] = {
+        {"one column listed out of order",
+         {planetWord(5, 1300, 7), planetWord(0, 1100, 8), planetWord(0, 1200, 9),
+          planetWord(3, 1050, 10)},
+         {{5, 1300}, {5, 1100}, {5, 1200}, {8, 1050}},
+         {planetWord(5, 1100, 49), planetWord(0, 1200, 50), planetWord(0, 1300, 51),
+          planetWord(3, 1050, 52)},
+         "4 of 4 star positions updated\n"},
+        {"several stars in one column",
+         {planetWord(3, 1100, 1), planetWord(9, 1100, 2), planetWord(9, 1100, 3)},
+         {{12, 1350}, {12, 1000}, {12, 1300}},
+         {planetWord(12, 1000, 49), planetWord(0, 1300, 50), planetWord(0, 1350, 51)},
+         "3 of 3 star positions updated\n"},
+        {"all white",
+         {planetWord(10, 1100, 1), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
+         {},
+         {planetWord(10, 1100, 1), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
+         "Warning: too few stars in bitmap, game may error.\n0 of 3 star positions updated\n"},
+        {"too few: the rest keep their bytes",
+         {planetWord(10, 1100, 1), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
+         {{100, 1250}},
+         {planetWord(100, 1250, 49), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
+         "Warning: too few stars in bitmap, game may error.\n1 of 3 star positions updated\n"},
+        {"empty list, blank bitmap", {}, {}, {}, "0 of 0 star positions updated\n"},
+        {"empty list, stars in the bitmap",
+         {},
+         {{0, 1000}, {399, 1399}},
+         {},
+         "Warning: too many stars in bitmap, some ignored.\n0 of 0 star positions updated\n"},
+        {"two surplus pixels",
+         {planetWord(10, 1100, 1), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
+         {{10, 1100}, {30, 1200}, {60, 1300}, {61, 1000}, {399, 1399}},
+         {planetWord(10, 1100, 49), planetWord(20, 1200, 50), planetWord(30, 1300, 51)},
+         "Warning: too many stars in bitmap, some ignored.\n3 of 3 star positions updated\n"},
+        {"first star more than 1023 columns from the left",
+         {planetWord(1023, 1000, 1), planetWord(77, 1000, 2), planetWord(50, 1000, 3)},
+         {{1100, 1000}, {1150, 1200}, {1150, 1300}},
+         {planetWord(1023, 1000, 49), planetWord(50, 1200, 50), planetWord(0, 1300, 51)},
+         "Warning: X distance exceeds 1023, truncating!\n3 of 3 star positions updated\n"},
+        {"star above Y 4095 in a 3200-row bitmap",
+         {planetWord(10, 4095, 1), planetWord(5, 1200, 2)},
+         {{10, 4150}, {15, 1200}},
+         {planetWord(10, 4095, 49), planetWord(5, 1200, 50)},
+         "Warning: Y co-ordinate exceeds 4095, truncating\n2 of 2 star positions updated\n"},
+        {"both truncations on one star, X first",
+         {planetWord(1023, 4095, 1), planetWord(77, 4095, 2)},
+         {{1100, 4199}, {1101, 1000}},
+         {planetWord(1023, 4095, 49), planetWord(1, 1000, 50)},
+         "Warning: X distance exceeds 1023, truncating!\n"
+         "Warning: Y co-ordinate exceeds 4095, truncating\n2 of 2 star positions updated\n"},
+        {"end-of-list shape with an ident other than 0",
+         {planetWord(5, 1100, 1), planetWord(2, 1024, 2)},
+         {{5, 1100}, {7, 1024}},
+         {planetWord(5, 1100, 49), planetWord(2, 1024, 50)},
+         "2 of 2 star positions updated\n"},
+    };
+    for (const PlacementCase& c : cases) {
+        Placed placed = placeAndCompare(c.records, withStars(c.records, c.stars), c.name);
+        EXPECT_EQ(placed.status, PlacementStatus::Ok) << c.name;
+        EXPECT_EQ(placed.printed, c.printed) << c.name;
+        EXPECT_EQ(placed.after, xyWith(c.expected)) << c.name;
+    }
+}
+
+// Random planets in placement order, each on its own pixel, of several spreads.
+std::vector<std::vector<uint32_t>> randomLists(uint64_t seeds)
+{
+    const PlanetSpread spreads[] = {
+        {40, 800, 0, 0, 1000, 1799},  // scattered
+        {300, 399, 0, 0, 1000, 1399}, // crowded into one 400 x 400 square
+        {12, 0, 0, 1023, 1000, 1399}, // far apart, up to the largest distance
+        {200, 0, 0, 3, 1000, 1100},   // many stars per column
+        {1, 400, 0, 0, 1000, 1000},   // a single planet on the bottom row
+        {60, 400, 0, 0, 3000, 4095},  // high up, in a 3200-row bitmap
+    };
+    std::vector<std::vector<uint32_t>> lists;
+    for (uint64_t seed = 0; seed < seeds; ++seed)
+        for (const PlanetSpread& spread : spreads)
+            lists.push_back(randomPlanets(seed, spread));
+    return lists;
+}
+
+TEST(PlaceStars, UnchangedBitmapGivesBackThePositions)
+{
+    for (const std::vector<uint32_t>& records : randomLists(5)) {
+        Placed placed = placeAndCompare(records, drawPlanets(records), "round trip");
+        ASSERT_EQ(placed.status, PlacementStatus::Ok);
+        std::string summary = std::to_string(records.size()) + " of " +
+                              std::to_string(records.size()) + " star positions updated\n";
+        EXPECT_EQ(placed.printed, summary);
+        XyLayout layout;
+        layout.records = records;
+        std::vector<uint32_t> after = recordsIn(placed.after, layout);
+        for (size_t i = 0; i < records.size(); ++i) {
+            EXPECT_EQ(fieldsOf(after[i]).xDistance, fieldsOf(records[i]).xDistance) << i;
+            EXPECT_EQ(fieldsOf(after[i]).y, fieldsOf(records[i]).y) << i;
+            EXPECT_EQ(fieldsOf(after[i]).ident, (i + 49) % 1024) << i;
+        }
+    }
+}
+
+TEST(PlaceStars, RandomEditsPlaceAsTheModelSays)
+{
+    std::mt19937_64 random(20240611);
+    for (const std::vector<uint32_t>& records : randomLists(8)) {
+        Bitmap bitmap = drawPlanets(records);
+        auto draw = [&random](uint32_t below) {
+            return std::uniform_int_distribution<uint32_t>(0, below - 1)(random);
+        };
+        // Flip a few pixels anywhere: stars appear, vanish, or both.
+        uint32_t flips = draw(12);
+        for (uint32_t i = 0; i < flips; ++i) {
+            uint32_t column = draw(bitmap.width);
+            uint32_t row = draw(bitmap.height);
+            if (pixelAt(bitmap, column, row))
+                clearPixel(bitmap, column, row);
+            else
+                setPixel(bitmap, column, row);
+        }
+        Placed placed = placeAndCompare(records, bitmap, "random edit");
+        if (placed.status != PlacementStatus::Ok) {
+            EXPECT_EQ(placed.after, placed.before);
+        }
+    }
+}
+
+TEST(PlaceStars, IdentsWrapAfter1023)
+{
+    PlanetSpread spread;
+    spread.count = 1000;
+    spread.width = 2000;
+    spread.yMax = 1399;
+    std::vector<uint32_t> records = randomPlanets(3, spread);
+    Placed placed = placeAndCompare(records, drawPlanets(records), "1000 planets");
+    ASSERT_EQ(placed.status, PlacementStatus::Ok) << placed.printed;
+    EXPECT_EQ(placed.printed, "1000 of 1000 star positions updated\n");
+    XyLayout layout;
+    layout.records = records;
+    std::vector<uint32_t> after = recordsIn(placed.after, layout);
+    EXPECT_EQ(fieldsOf(after[0]).ident, 49u);
+    EXPECT_EQ(fieldsOf(after[974]).ident, 1023u);
+    EXPECT_EQ(fieldsOf(after[975]).ident, 0u);
+    EXPECT_EQ(fieldsOf(after[999]).ident, 24u);
+}
+
+TEST(PlaceStars, StarThatWouldEndThePlanetListIsRefused)
+{
+    // Star 975 gets ident 0; placed 2 columns after star 974 at a Y that is a multiple of
+    // 64 below 2048, its record would read as the terminator.
+    struct Case {
+        uint32_t distance;
+        uint32_t y;
+        bool refused;
+    };
+    const Case cases[] = {
+        {2, 1024, true},  {2, 1088, true},  {2, 1984, true},  {2, 1000, false},
+        {2, 1025, false}, {2, 2048, false}, {3, 1024, false}, {0, 1024, false},
+    };
+    PlanetSpread spread;
+    spread.count = 975;
+    spread.width = 1500;
+    spread.yMax = 1999;
+    const std::vector<uint32_t> first975 = randomPlanets(11, spread);
+    for (const Case& c : cases) {
+        std::vector<uint32_t> records = first975;
+        records.push_back(planetWord(c.distance, c.y, 7));
+        // The new planet must come last in placement order: rightmost, or above the rest
+        // of its column.
+        Bitmap bitmap = drawPlanets(records);
+        ASSERT_EQ(modelStars(bitmap).size(), 976u);
+        std::string what = std::to_string(c.distance) + " columns, Y " + std::to_string(c.y);
+        Placed placed = placeAndCompare(records, bitmap, what);
+        if (!c.refused) {
+            EXPECT_EQ(placed.status, PlacementStatus::Ok) << what;
+            continue;
+        }
+        uint32_t column = 0;
+        for (uint32_t word : records)
+            column += fieldsOf(word).xDistance;
+        EXPECT_EQ(placed.status, PlacementStatus::TerminatorStar) << what;
+        EXPECT_EQ(placed.printed, "Error: star 975 would be stored as the end of the planet list "
+                                  "(X distance 2, Y " +
+                                      std::to_string(c.y) + ", ident 0); move its pixel (column " +
+                                      std::to_string(column) + ", row " +
+                                      std::to_string(rowOfY(bitmap, c.y)) + " from the top)\n")
+            << what;
+        EXPECT_EQ(placed.after, placed.before) << what;
+    }
+}
+
+TEST(PlaceStars, ListOutsideTheViewIsRefusedUntouched)
+{
+    std::vector<uint32_t> records = {planetWord(10, 1100, 1), planetWord(20, 1200, 2)};
+    std::vector<uint8_t> xy = xyWith(records);
+    const std::vector<uint8_t> before = xy;
+    XyLayout layout;
+    uint32_t first = planetOffset(layout);
+    Bitmap bitmap = drawPlanets(records);
+    MapGeometry geometry{400, 400, 50, 20000};
+    PlanetList planets{first, 2, 30, 200};
+    WritableView cut{xy.data(), first + 7}; // one byte short of the second record
+    PlacementStatus status = PlacementStatus::Ok;
+    std::string printed =
+        printedBy([&] { status = placeStars(bitmap.raster.data(), geometry, planets, cut); });
+    EXPECT_EQ(status, PlacementStatus::ListOutsideView);
+    EXPECT_EQ(printed, "Error: the planet list (2 records from offset " + std::to_string(first) +
+                           ") does not lie inside the XY file's " + std::to_string(first + 7) +
+                           " bytes\n");
+    EXPECT_EQ(xy, before);
+}
+
+TEST(FindStars, VisitsColumnsFromTheLeftEachFromTheBottomUp)
+{
+    std::mt19937_64 random(7);
+    struct Shape {
+        uint32_t width;
+        uint32_t height;
+        uint32_t permille; // share of black pixels
+    };
+    const Shape shapes[] = {{400, 400, 5}, {800, 400, 500}, {1200, 3200, 1}, {400, 800, 1000}};
+    for (const Shape& shape : shapes) {
+        Bitmap bitmap = blankBitmap(shape.width, shape.height);
+        std::bernoulli_distribution black(shape.permille / 1000.0);
+        for (uint32_t row = 0; row < shape.height; ++row)
+            for (uint32_t column = 0; column < shape.width; ++column)
+                if (black(random))
+                    setPixel(bitmap, column, row);
+        const std::vector<StarPixel> all = modelStars(bitmap);
+        const uint32_t total = uint32_t(all.size());
+        MapGeometry geometry{shape.width, shape.height, shape.width / 8,
+                             shape.width / 8 * shape.height};
+        for (uint32_t limit : {0u, 1u, total / 2, total, total + 5}) {
+            std::vector<StarPixel> found(limit + 1, StarPixel{~0u, ~0u});
+            EXPECT_EQ(findStars(bitmap.raster.data(), geometry, limit, found.data()), total);
+            uint32_t stored = std::min(limit, total);
+            for (uint32_t i = 0; i < stored; ++i) {
+                ASSERT_EQ(found[i].column, all[i].column) << i;
+                ASSERT_EQ(found[i].rowFromBottom, all[i].rowFromBottom) << i;
+            }
+            // Nothing is stored past the stars found or past the limit.
+            EXPECT_EQ(found[stored].column, ~0u);
+        }
+    }
+}
+
+} // namespace
