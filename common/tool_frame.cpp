@@ -39,9 +39,13 @@ bool flushXyFile(const MappedXyFile& xy)
     return false;
 }
 
-void closeXyFile(MappedXyFile& xy) { platformRelease(xy); }
+void closeXyFile(MappedXyFile& xy)
+{
+    platformRelease(xy);
+}
 
-namespace {
+namespace
+{
 
 // Validation, scan and geometry. Anything but Ok means the reason has been printed and
 // the file is not one the tools can use; the run then ends through the normal release.

@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <initializer_list>
 
-namespace {
+namespace
+{
 
 // One header line: at most LINE_LIMIT bytes, ending after a "\n", after LINE_LIMIT
 // bytes or at the end of the file, with a zero byte after it.

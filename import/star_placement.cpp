@@ -25,7 +25,8 @@ uint64_t findStars(const uint8_t* raster, const MapGeometry& geometry, uint32_t 
     return stars;
 }
 
-namespace {
+namespace
+{
 
 // The record for star number `index`, relative to the column of the star before it.
 // Fields that do not fit are truncated, with a warning for each.

@@ -9,7 +9,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 MapGeometry geometryOf(uint32_t width, uint32_t height)
 {

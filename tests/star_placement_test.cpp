@@ -11,7 +11,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
-namespace {
+namespace
+{
 
 struct Placed {
     PlacementStatus status = PlacementStatus::Ok;

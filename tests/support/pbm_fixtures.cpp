@@ -12,7 +12,8 @@ Bitmap blankBitmap(uint32_t width, uint32_t height)
     return bitmap;
 }
 
-namespace {
+namespace
+{
 
 size_t byteOf(const Bitmap& bitmap, uint32_t column, uint32_t rowFromTop)
 {
@@ -95,7 +96,8 @@ std::vector<uint32_t> recordsIn(const std::vector<uint8_t>& xy, const XyLayout& 
     return words;
 }
 
-namespace {
+namespace
+{
 
 // Ident 0, X distance 2 and a Y that is a multiple of 64 below 2048: the word reads as
 // the end of the planet list.
