@@ -160,7 +160,7 @@ PbmStatus readBitmap(const char* path, const MapGeometry& geometry, BitmapInput&
     // Zeroed, so that no byte of the buffer is ever left undefined.
     input.raster = static_cast<uint8_t*>(std::calloc(geometry.rasterSize, 1));
     if (input.raster == nullptr) {
-        std::printf("Error: cannot allocate %u bytes for the bitmap raster\n", geometry.rasterSize);
+        std::printf("Error: not enough memory for a bitmap of %u bytes.\n", geometry.rasterSize);
         return PbmStatus::NoMemory;
     }
     input.stream = std::fopen(path, "rb");

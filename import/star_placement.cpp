@@ -68,9 +68,10 @@ PlacementStatus planPlacement(const uint8_t* raster, const MapGeometry& geometry
     std::unique_ptr<StarPixel[]> stars(new (std::nothrow) StarPixel[count]);
     plan.words.reset(new (std::nothrow) uint32_t[count]);
     if (stars == nullptr || plan.words == nullptr) {
-        std::printf("Error: cannot allocate %llu bytes for the new planet positions\n",
-                    static_cast<unsigned long long>(count) *
-                        (sizeof(StarPixel) + sizeof(uint32_t)));
+        std::printf(
+            "Error: not enough memory for the new positions of %u planets (%llu "
+            "bytes).\n",
+            count, static_cast<unsigned long long>(count) * (sizeof(StarPixel) + sizeof(uint32_t)));
         return PlacementStatus::NoMemory;
     }
     uint64_t found = findStars(raster, geometry, count, stars.get());

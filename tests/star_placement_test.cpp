@@ -71,82 +71,9 @@ Placed placeAndCompare(const std::vector<uint32_t>& records, const Bitmap& bitma
     return placed;
 }
 
-Bitmap withStars(const std::vector<uint32_t>& records,
-                 const std::vector<std::pair<uint32_t, uint32_t>>& stars)
-{
-    Bitmap bitmap = blankBitmapFor(records);
-    for (auto [column, y] : stars)
-        setPixel(bitmap, column, rowOfY(bitmap, y));
-    return bitmap;
-}
-
-struct PlacementCase {
-    const char* name;
-    std::vector<uint32_t> records;
-    std::vector<std::pair<uint32_t, uint32_t>> stars; // (column, Y) of each black pixel
-    std::vector<uint32_t> expected;                   // the records afterwards
-    std::string printed;
-};
-
 TEST(PlaceStars, Cases)
 {
-    const PlacementCase cases[] = {
-        {"one column listed out of order",
-         {planetWord(5, 1300, 7), planetWord(0, 1100, 8), planetWord(0, 1200, 9),
-          planetWord(3, 1050, 10)},
-         {{5, 1300}, {5, 1100}, {5, 1200}, {8, 1050}},
-         {planetWord(5, 1100, 49), planetWord(0, 1200, 50), planetWord(0, 1300, 51),
-          planetWord(3, 1050, 52)},
-         "4 of 4 star positions updated\n"},
-        {"several stars in one column",
-         {planetWord(3, 1100, 1), planetWord(9, 1100, 2), planetWord(9, 1100, 3)},
-         {{12, 1350}, {12, 1000}, {12, 1300}},
-         {planetWord(12, 1000, 49), planetWord(0, 1300, 50), planetWord(0, 1350, 51)},
-         "3 of 3 star positions updated\n"},
-        {"all white",
-         {planetWord(10, 1100, 1), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
-         {},
-         {planetWord(10, 1100, 1), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
-         "Warning: too few stars in bitmap, game may error.\n0 of 3 star positions updated\n"},
-        {"too few: the rest keep their bytes",
-         {planetWord(10, 1100, 1), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
-         {{100, 1250}},
-         {planetWord(100, 1250, 49), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
-         "Warning: too few stars in bitmap, game may error.\n1 of 3 star positions updated\n"},
-        {"empty list, blank bitmap", {}, {}, {}, "0 of 0 star positions updated\n"},
-        {"empty list, stars in the bitmap",
-         {},
-         {{0, 1000}, {399, 1399}},
-         {},
-         "Warning: too many stars in bitmap, some ignored.\n0 of 0 star positions updated\n"},
-        {"two surplus pixels",
-         {planetWord(10, 1100, 1), planetWord(20, 1200, 2), planetWord(30, 1300, 3)},
-         {{10, 1100}, {30, 1200}, {60, 1300}, {61, 1000}, {399, 1399}},
-         {planetWord(10, 1100, 49), planetWord(20, 1200, 50), planetWord(30, 1300, 51)},
-         "Warning: too many stars in bitmap, some ignored.\n3 of 3 star positions updated\n"},
-        {"first star more than 1023 columns from the left",
-         {planetWord(1023, 1000, 1), planetWord(77, 1000, 2), planetWord(50, 1000, 3)},
-         {{1100, 1000}, {1150, 1200}, {1150, 1300}},
-         {planetWord(1023, 1000, 49), planetWord(50, 1200, 50), planetWord(0, 1300, 51)},
-         "Warning: X distance exceeds 1023, truncating!\n3 of 3 star positions updated\n"},
-        {"star above Y 4095 in a 3200-row bitmap",
-         {planetWord(10, 4095, 1), planetWord(5, 1200, 2)},
-         {{10, 4150}, {15, 1200}},
-         {planetWord(10, 4095, 49), planetWord(5, 1200, 50)},
-         "Warning: Y co-ordinate exceeds 4095, truncating\n2 of 2 star positions updated\n"},
-        {"both truncations on one star, X first",
-         {planetWord(1023, 4095, 1), planetWord(77, 4095, 2)},
-         {{1100, 4199}, {1101, 1000}},
-         {planetWord(1023, 4095, 49), planetWord(1, 1000, 50)},
-         "Warning: X distance exceeds 1023, truncating!\n"
-         "Warning: Y co-ordinate exceeds 4095, truncating\n2 of 2 star positions updated\n"},
-        {"end-of-list shape with an ident other than 0",
-         {planetWord(5, 1100, 1), planetWord(2, 1024, 2)},
-         {{5, 1100}, {7, 1024}},
-         {planetWord(5, 1100, 49), planetWord(2, 1024, 50)},
-         "2 of 2 star positions updated\n"},
-    };
-    for (const PlacementCase& c : cases) {
+    for (const PlacementCase& c : placementCases()) {
         Placed placed = placeAndCompare(c.records, withStars(c.records, c.stars), c.name);
         EXPECT_EQ(placed.status, PlacementStatus::Ok) << c.name;
         EXPECT_EQ(placed.printed, c.printed) << c.name;
@@ -248,16 +175,8 @@ TEST(PlaceStars, StarThatWouldEndThePlanetListIsRefused)
         {2, 1024, true},  {2, 1088, true},  {2, 1984, true},  {2, 1000, false},
         {2, 1025, false}, {2, 2048, false}, {3, 1024, false}, {0, 1024, false},
     };
-    PlanetSpread spread;
-    spread.count = 975;
-    spread.width = 1500;
-    spread.yMax = 1999;
-    const std::vector<uint32_t> first975 = randomPlanets(11, spread);
     for (const Case& c : cases) {
-        std::vector<uint32_t> records = first975;
-        records.push_back(planetWord(c.distance, c.y, 7));
-        // The new planet must come last in placement order: rightmost, or above the rest
-        // of its column.
+        std::vector<uint32_t> records = planetsEndingWith(c.distance, c.y);
         Bitmap bitmap = drawPlanets(records);
         ASSERT_EQ(modelStars(bitmap).size(), 976u);
         std::string what = std::to_string(c.distance) + " columns, Y " + std::to_string(c.y);

@@ -92,3 +92,27 @@ std::vector<uint8_t> headerCaseFile(const HeaderCase& c);
 // The raster the header cases carry: stars away from the first rows, so that the raster
 // begins with zero bytes.
 Bitmap headerCaseBitmap();
+
+// A black pixel given by its column and Y.
+struct StarAt {
+    uint32_t column;
+    uint32_t y;
+};
+
+// The blank bitmap of `records` with `stars` set.
+Bitmap withStars(const std::vector<uint32_t>& records, const std::vector<StarAt>& stars);
+
+// An XY file's planets, a bitmap drawn for them, and the placement's result.
+struct PlacementCase {
+    std::string name;
+    std::vector<uint32_t> records;
+    std::vector<StarAt> stars;      // the black pixels of the bitmap
+    std::vector<uint32_t> expected; // the records afterwards
+    std::string printed;            // warnings and summary
+};
+const std::vector<PlacementCase>& placementCases();
+
+// 976 planets in placement order: 975 random ones, then one `distance` columns after
+// the rightmost of them at `y`. Placed, the last gets ident 0: with distance 2 and a
+// Y that is a multiple of 64 from 1024 to 1984 its record reads as the end of the list.
+std::vector<uint32_t> planetsEndingWith(uint32_t distance, uint32_t y);
