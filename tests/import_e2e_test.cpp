@@ -198,26 +198,10 @@ TEST(Skyload, RasterThatCannotBeAllocated)
     EXPECT_EQ(fileBytes(xy.path), xy.bytes);
 }
 
-std::vector<std::vector<uint32_t>> randomLists(uint64_t seeds)
-{
-    const PlanetSpread spreads[] = {
-        {40, 800, 0, 0, 1000, 1799},  // scattered
-        {300, 399, 0, 0, 1000, 1399}, // crowded into one 400 x 400 square
-        {12, 0, 0, 1023, 1000, 1399}, // far apart, up to the largest distance
-        {200, 0, 0, 3, 1000, 1100},   // many stars per column
-        {60, 400, 0, 0, 3000, 4095},  // high up, in a 3200-row bitmap
-    };
-    std::vector<std::vector<uint32_t>> lists;
-    for (uint64_t seed = 100; seed < 100 + seeds; ++seed)
-        for (const PlanetSpread& spread : spreads)
-            lists.push_back(randomPlanets(seed, spread));
-    return lists;
-}
-
 TEST(Skyload, UnchangedExportGivesBackThePositions)
 {
     TempDir dir;
-    for (const std::vector<uint32_t>& records : randomLists(3)) {
+    for (const std::vector<uint32_t>& records : randomPlanetLists(100, 3)) {
         std::string what = std::to_string(records.size()) + " planets: ";
         expectSamePositions(runImport(dir, records, exported(dir, records)), records, what);
     }
@@ -227,20 +211,9 @@ TEST(Skyload, EditedExportPlacesAsTheModelSays)
 {
     TempDir dir;
     std::mt19937_64 random(4242);
-    for (const std::vector<uint32_t>& records : randomLists(3)) {
+    for (const std::vector<uint32_t>& records : randomPlanetLists(100, 3)) {
         Bitmap bitmap = bitmapIn(exported(dir, records));
-        auto draw = [&random](uint32_t below) {
-            return std::uniform_int_distribution<uint32_t>(0, below - 1)(random);
-        };
-        // Move some stars, add some, remove some.
-        for (uint32_t i = draw(10); i > 0; --i) {
-            uint32_t column = draw(bitmap.width);
-            uint32_t row = draw(bitmap.height);
-            if (pixelAt(bitmap, column, row))
-                clearPixel(bitmap, column, row);
-            else
-                setPixel(bitmap, column, row);
-        }
+        editRandomly(bitmap, random);
         Imported imported = runImport(dir, records, p4File(bitmap));
         expectAsModelled(imported, records, bitmap, std::to_string(records.size()) + " planets");
     }

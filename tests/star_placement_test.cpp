@@ -81,27 +81,9 @@ TEST(PlaceStars, Cases)
     }
 }
 
-// Random planets in placement order, each on its own pixel, of several spreads.
-std::vector<std::vector<uint32_t>> randomLists(uint64_t seeds)
-{
-    const PlanetSpread spreads[] = {
-        {40, 800, 0, 0, 1000, 1799},  // scattered
-        {300, 399, 0, 0, 1000, 1399}, // crowded into one 400 x 400 square
-        {12, 0, 0, 1023, 1000, 1399}, // far apart, up to the largest distance
-        {200, 0, 0, 3, 1000, 1100},   // many stars per column
-        {1, 400, 0, 0, 1000, 1000},   // a single planet on the bottom row
-        {60, 400, 0, 0, 3000, 4095},  // high up, in a 3200-row bitmap
-    };
-    std::vector<std::vector<uint32_t>> lists;
-    for (uint64_t seed = 0; seed < seeds; ++seed)
-        for (const PlanetSpread& spread : spreads)
-            lists.push_back(randomPlanets(seed, spread));
-    return lists;
-}
-
 TEST(PlaceStars, UnchangedBitmapGivesBackThePositions)
 {
-    for (const std::vector<uint32_t>& records : randomLists(5)) {
+    for (const std::vector<uint32_t>& records : randomPlanetLists(0, 5)) {
         Placed placed = placeAndCompare(records, drawPlanets(records), "round trip");
         ASSERT_EQ(placed.status, PlacementStatus::Ok);
         std::string summary = std::to_string(records.size()) + " of " +
@@ -121,21 +103,9 @@ TEST(PlaceStars, UnchangedBitmapGivesBackThePositions)
 TEST(PlaceStars, RandomEditsPlaceAsTheModelSays)
 {
     std::mt19937_64 random(20240611);
-    for (const std::vector<uint32_t>& records : randomLists(8)) {
+    for (const std::vector<uint32_t>& records : randomPlanetLists(0, 8)) {
         Bitmap bitmap = drawPlanets(records);
-        auto draw = [&random](uint32_t below) {
-            return std::uniform_int_distribution<uint32_t>(0, below - 1)(random);
-        };
-        // Flip a few pixels anywhere: stars appear, vanish, or both.
-        uint32_t flips = draw(12);
-        for (uint32_t i = 0; i < flips; ++i) {
-            uint32_t column = draw(bitmap.width);
-            uint32_t row = draw(bitmap.height);
-            if (pixelAt(bitmap, column, row))
-                clearPixel(bitmap, column, row);
-            else
-                setPixel(bitmap, column, row);
-        }
+        editRandomly(bitmap, random);
         Placed placed = placeAndCompare(records, bitmap, "random edit");
         if (placed.status != PlacementStatus::Ok) {
             EXPECT_EQ(placed.after, placed.before);

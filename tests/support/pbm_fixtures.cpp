@@ -317,3 +317,36 @@ std::vector<uint32_t> planetsEndingWith(uint32_t distance, uint32_t y)
     records.push_back(planetWord(distance, y, 7));
     return records;
 }
+
+std::vector<std::vector<uint32_t>> randomPlanetLists(uint64_t firstSeed, uint64_t seeds)
+{
+    const PlanetSpread spreads[] = {
+        {40, 800, 0, 0, 1000, 1799},  // scattered
+        {300, 399, 0, 0, 1000, 1399}, // crowded into one 400 x 400 square
+        {12, 0, 0, 1023, 1000, 1399}, // far apart, up to the largest distance
+        {200, 0, 0, 3, 1000, 1100},   // many stars per column
+        {1, 400, 0, 0, 1000, 1000},   // a single planet on the bottom row
+        {60, 400, 0, 0, 3000, 4095},  // high up, in a 3200-row bitmap
+    };
+    std::vector<std::vector<uint32_t>> lists;
+    for (uint64_t seed = firstSeed; seed < firstSeed + seeds; ++seed)
+        for (const PlanetSpread& spread : spreads)
+            lists.push_back(randomPlanets(seed, spread));
+    return lists;
+}
+
+void editRandomly(Bitmap& bitmap, std::mt19937_64& random)
+{
+    auto below = [&random](size_t limit) {
+        return uint32_t(std::uniform_int_distribution<size_t>(0, limit - 1)(random));
+    };
+    const std::vector<StarPixel> stars = modelStars(bitmap);
+    for (uint32_t i = below(5); i > 0 && !stars.empty(); --i) {
+        StarPixel star = stars[below(stars.size())];
+        clearPixel(bitmap, star.column, bitmap.height - 1 - star.rowFromBottom);
+        if (below(2) == 1) // moved rather than removed
+            setPixel(bitmap, below(bitmap.width), below(bitmap.height));
+    }
+    for (uint32_t i = below(4); i > 0; --i)
+        setPixel(bitmap, below(bitmap.width), below(bitmap.height));
+}

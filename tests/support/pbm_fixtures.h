@@ -7,6 +7,7 @@
 #include "xy_generator.h"
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -116,3 +117,11 @@ const std::vector<PlacementCase>& placementCases();
 // the rightmost of them at `y`. Placed, the last gets ident 0: with distance 2 and a
 // Y that is a multiple of 64 from 1024 to 1984 its record reads as the end of the list.
 std::vector<uint32_t> planetsEndingWith(uint32_t distance, uint32_t y);
+
+// Random planet lists in placement order, each planet on its own pixel: `seeds` seeds
+// from `firstSeed` on, each with several spreads (scattered, crowded, far apart, many
+// per column, a single planet, high up in a 3200-row bitmap).
+std::vector<std::vector<uint32_t>> randomPlanetLists(uint64_t firstSeed, uint64_t seeds);
+
+// Edits `bitmap` as a user might: removes a few stars, moves a few elsewhere, adds a few.
+void editRandomly(Bitmap& bitmap, std::mt19937_64& random);
