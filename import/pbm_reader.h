@@ -11,6 +11,7 @@
 #pragma once
 
 #include "map_geometry.h"
+#include "star_scan.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -19,7 +20,7 @@ constexpr uint32_t LINE_LIMIT = 255; // bytes in one header line read
 
 enum class PbmStatus {
     Ok,
-    NoMemory,       // the raster buffer cannot be allocated
+    NoMemory,       // the piece buffer cannot be allocated
     CantOpen,       // the bitmap file cannot be opened
     NotP4,          // the first line does not begin with "P4" (also an empty file)
     NoSizeLine,     // the file ends before a line that is not a comment
@@ -29,22 +30,35 @@ enum class PbmStatus {
     ShortRaster,    // the file ends before stride * height raster bytes
 };
 
-// The bitmap being read: the raster and the stream it came from. The body owns both
-// until releaseBitmap.
+// The raster is read a piece at a time and each piece is handed to the star scan as it
+// arrives: the pieces stay in the processor's cache between the read and the scan, and
+// the raster, which can be hundreds of megabytes, is never held in memory whole.
+constexpr uint32_t RASTER_PIECE = 256 * 1024; // bytes read at a time
+// The piece buffer is larger by a page, so that the pieces can sit at the same offset
+// within a page as the file position they come from (see readBitmapStream).
+constexpr uint32_t PIECE_ALIGNMENT = 4096;
+constexpr uint32_t PIECE_BUFFER = RASTER_PIECE + PIECE_ALIGNMENT;
+
+// The bitmap being read: the buffer the raster passes through and the stream it comes
+// from. The body owns both until releaseBitmap.
 struct BitmapInput {
-    uint8_t* raster;   // geometry.rasterSize bytes, zeroed before reading
+    uint8_t* piece;    // PIECE_BUFFER bytes
     std::FILE* stream; // the open bitmap file, or null
 };
 
-// Allocates the zeroed raster of `geometry`, opens `path` with mode "rb" and reads the
-// bitmap with readBitmapStream. Every failure prints its message; whatever was taken
+// Allocates the piece buffer, opens `path` with mode "rb" and reads the bitmap with
+// readBitmapStream into `scan`. Every failure prints its message; whatever was taken
 // stays in `input` for releaseBitmap, on every path.
-PbmStatus readBitmap(const char* path, const MapGeometry& geometry, BitmapInput& input);
+PbmStatus readBitmap(const char* path, const MapGeometry& geometry, StarScan& scan,
+                     BitmapInput& input);
 
-// Reads the header and the raster from an open stream into `raster`, which holds
-// geometry.rasterSize bytes. Prints the message of any failure. Bytes after the raster
-// are not read.
-PbmStatus readBitmapStream(std::FILE* stream, const MapGeometry& geometry, uint8_t* raster);
+// Reads the header from an open stream, then the raster of geometry.rasterSize bytes in
+// pieces of at most RASTER_PIECE bytes through `piece` (PIECE_BUFFER bytes), handing each
+// to `scan` (begun for
+// `geometry`). Prints the message of any failure; a raster cut short has been scanned as
+// far as it goes. Bytes after the raster are not read.
+PbmStatus readBitmapStream(std::FILE* stream, const MapGeometry& geometry, uint8_t* piece,
+                           StarScan& scan);
 
-// Frees the raster, then closes the stream; either may be missing.
+// Frees the piece buffer, then closes the stream; either may be missing.
 void releaseBitmap(BitmapInput& input);

@@ -3,27 +3,9 @@
 #include "byte_view.h"
 #include "xy_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
-
-uint64_t findStars(const uint8_t* raster, const MapGeometry& geometry, uint32_t limit,
-                   StarPixel* found)
-{
-    uint64_t stars = 0;
-    for (uint32_t column = 0; column < geometry.width; ++column) {
-        uint8_t mask = pixelMask(column);
-        // From the bottom row up: one stride back per row.
-        uint64_t offset = pixelByte(geometry, geometry.height - 1, column);
-        for (uint32_t row = 0; row < geometry.height; ++row, offset -= geometry.stride) {
-            if ((raster[offset] & mask) == 0)
-                continue;
-            if (stars < limit)
-                found[stars] = StarPixel{column, row};
-            ++stars;
-        }
-    }
-    return stars;
-}
 
 namespace
 {
@@ -60,30 +42,40 @@ void reportTerminatorStar(uint32_t index, StarPixel star, PlanetRecord record,
 
 } // namespace
 
-PlacementStatus planPlacement(const uint8_t* raster, const MapGeometry& geometry, uint32_t count,
+PlacementStatus beginPlacement(const MapGeometry& geometry, uint32_t count, StarScan& scan,
+                               PlacementPlan& plan)
+{
+    plan.written = 0;
+    plan.stars = 0;
+    plan.words.reset(new (std::nothrow) uint32_t[count]);
+    if (!beginStarScan(scan, geometry, count) || plan.words == nullptr) {
+        // The scan holds up to two candidate keys per planet, the plan one word.
+        uint64_t bytes = uint64_t(count) * (2 * sizeof(uint64_t) + sizeof(uint32_t));
+        std::printf("Error: not enough memory for the new positions of %u planets (%llu "
+                    "bytes).\n",
+                    count, static_cast<unsigned long long>(bytes));
+        return PlacementStatus::NoMemory;
+    }
+    return PlacementStatus::Ok;
+}
+
+PlacementStatus planPlacement(const StarScan& scan, const MapGeometry& geometry, uint32_t count,
                               PlacementPlan& plan)
 {
     plan.written = 0;
     plan.stars = 0;
-    std::unique_ptr<StarPixel[]> stars(new (std::nothrow) StarPixel[count]);
-    plan.words.reset(new (std::nothrow) uint32_t[count]);
-    if (stars == nullptr || plan.words == nullptr) {
-        std::printf(
-            "Error: not enough memory for the new positions of %u planets (%llu "
-            "bytes).\n",
-            count, static_cast<unsigned long long>(count) * (sizeof(StarPixel) + sizeof(uint32_t)));
-        return PlacementStatus::NoMemory;
-    }
-    uint64_t found = findStars(raster, geometry, count, stars.get());
-    uint32_t written = found < count ? uint32_t(found) : count;
+    uint64_t found = scan.stars;
+    // The smaller of `found` and `count`, when the scan was begun for `count` planets.
+    uint32_t written = std::min(foundStars(scan), count);
 
     uint32_t lastColumn = 0;
     for (uint32_t i = 0; i < written; ++i) {
-        PlanetRecord record = placedRecord(stars[i], i, lastColumn);
-        lastColumn = stars[i].column; // the real column, even after a truncation
+        StarPixel star = foundStar(scan, i);
+        PlanetRecord record = placedRecord(star, i, lastColumn);
+        lastColumn = star.column; // the real column, even after a truncation
         uint32_t word = encodePlanet(record);
         if (isTerminator(word)) {
-            reportTerminatorStar(i, stars[i], record, geometry);
+            reportTerminatorStar(i, star, record, geometry);
             return PlacementStatus::TerminatorStar;
         }
         plan.words[i] = word;
@@ -103,7 +95,7 @@ void applyPlan(const PlacementPlan& plan, WritableView view, uint32_t first)
         storeLe32(view.data + first + uint64_t(i) * RECORD_SIZE, plan.words[i]);
 }
 
-PlacementStatus placeStars(const uint8_t* raster, const MapGeometry& geometry,
+PlacementStatus placeStars(const StarScan& scan, PlacementPlan& plan, const MapGeometry& geometry,
                            const PlanetList& planets, WritableView view)
 {
     uint64_t end = uint64_t(planets.first) + uint64_t(planets.count) * RECORD_SIZE;
@@ -113,8 +105,7 @@ PlacementStatus placeStars(const uint8_t* raster, const MapGeometry& geometry,
                     planets.count, planets.first, view.size);
         return PlacementStatus::ListOutsideView;
     }
-    PlacementPlan plan;
-    PlacementStatus status = planPlacement(raster, geometry, planets.count, plan);
+    PlacementStatus status = planPlacement(scan, geometry, planets.count, plan);
     if (status != PlacementStatus::Ok)
         return status;
     std::printf("%d of %d star positions updated\n", int(plan.written), int(planets.count));

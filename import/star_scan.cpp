@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 
 namespace
 {
@@ -102,10 +103,11 @@ uint64_t columnLimit(const StarScan& scan, uint32_t rowFromBottom)
 // Keeps the `wanted` smallest keys; every later candidate must lie below the largest.
 void keepFirstWanted(StarScan& scan)
 {
-    auto last = scan.keys.begin() + (scan.wanted - 1);
-    std::nth_element(scan.keys.begin(), last, scan.keys.end());
+    uint64_t* keys = scan.keys.get();
+    uint64_t* last = keys + (scan.wanted - 1);
+    std::nth_element(keys, last, keys + scan.keyCount);
     scan.bound = *last;
-    scan.keys.resize(scan.wanted);
+    scan.keyCount = scan.wanted;
 }
 
 // The set pixels of one non-zero byte at `column0`, left to right.
@@ -118,9 +120,9 @@ void takeByte(StarScan& scan, uint8_t byte, uint32_t column0, uint32_t rowFromBo
         uint64_t key = orderKey(scan.geometry, column0 + uint32_t(lead), rowFromBottom);
         if (key >= scan.bound)
             return; // and so is every pixel further right
-        scan.keys.push_back(key);
+        scan.keys[scan.keyCount++] = key;
         ++scan.rowCandidates;
-        if (scan.keys.size() >= 2 * uint64_t(scan.wanted))
+        if (scan.keyCount == 2 * uint64_t(scan.wanted))
             keepFirstWanted(scan);
     }
 }
@@ -157,9 +159,16 @@ uint64_t countSetBits(const uint8_t* bytes, uint64_t size)
     return countSetBitsPortable(bytes, size);
 }
 
-void beginStarScan(StarScan& scan, const MapGeometry& geometry, uint32_t wanted)
+bool beginStarScan(StarScan& scan, const MapGeometry& geometry, uint32_t wanted)
 {
-    scan = StarScan{geometry, wanted, 0, 0, 0, 0, 0, NO_BOUND, {}};
+    scan = StarScan{geometry, wanted, 0, 0, 0, 0, 0, NO_BOUND, nullptr, 0};
+    // Twice the planet count: pruning back to the count then comes once per `wanted`
+    // candidates at most, so it costs a constant per candidate.
+    uint64_t room = 2 * uint64_t(wanted);
+    if (room > SIZE_MAX / sizeof(uint64_t)) // a 32-bit system cannot even name the size
+        return false;
+    scan.keys.reset(new (std::nothrow) uint64_t[size_t(room)]);
+    return scan.keys != nullptr;
 }
 
 void scanRasterBytes(StarScan& scan, const uint8_t* bytes, uint64_t size)
@@ -180,15 +189,9 @@ void scanRasterBytes(StarScan& scan, const uint8_t* bytes, uint64_t size)
     }
 }
 
-std::vector<StarPixel> finishStarScan(StarScan& scan)
+void finishStarScan(StarScan& scan)
 {
-    if (scan.keys.size() > scan.wanted)
+    if (scan.keyCount > scan.wanted)
         keepFirstWanted(scan);
-    std::sort(scan.keys.begin(), scan.keys.end());
-    std::vector<StarPixel> first;
-    first.reserve(scan.keys.size());
-    for (uint64_t key : scan.keys)
-        first.push_back(
-            StarPixel{uint32_t(key / scan.geometry.height), uint32_t(key % scan.geometry.height)});
-    return first;
+    std::sort(scan.keys.get(), scan.keys.get() + scan.keyCount);
 }

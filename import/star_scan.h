@@ -21,9 +21,9 @@
 #include "map_geometry.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
-// A star's place, as the import uses it.
+// The position of a star: its column and its row counted from the bottom (Y - Y_ORIGIN).
 struct StarPixel {
     uint32_t column;
     uint32_t rowFromBottom;
@@ -33,26 +33,40 @@ struct StarPixel {
 // A scan in progress. Begin it, feed it the raster in pieces of any size, finish it.
 struct StarScan {
     MapGeometry geometry;
-    uint32_t wanted;            // stars that get a record: the planet count
-    uint64_t stars;             // every set pixel met so far
-    uint64_t consumed;          // raster bytes met so far
-    uint32_t row;               // row from the top of the next byte
-    uint32_t byteInRow;         // its byte within that row
-    uint32_t rowCandidates;     // candidates taken from that row so far
-    uint64_t bound;             // a key at or above it cannot be among the first `wanted`
-    std::vector<uint64_t> keys; // candidates, in no order; at most 2 * wanted
+    uint32_t wanted;                  // stars that get a record: the planet count
+    uint64_t stars;                   // every set pixel met so far
+    uint64_t consumed;                // raster bytes met so far
+    uint32_t row;                     // row from the top of the next byte
+    uint32_t byteInRow;               // its byte within that row
+    uint32_t rowCandidates;           // candidates taken from that row so far
+    uint64_t bound;                   // a key at or above it cannot be among the first `wanted`
+    std::unique_ptr<uint64_t[]> keys; // candidates' keys, in no order until finished
+    uint64_t keyCount;                // keys held, at most 2 * wanted
 };
 
-// Starts a scan of a raster of `geometry` for the first `wanted` stars.
-void beginStarScan(StarScan& scan, const MapGeometry& geometry, uint32_t wanted);
+// Starts a scan of a raster of `geometry` for the first `wanted` stars, taking room for
+// 2 * wanted candidates. False when that memory cannot be had.
+bool beginStarScan(StarScan& scan, const MapGeometry& geometry, uint32_t wanted);
 
 // The next `size` bytes of the raster, continuing where the last piece ended; rows are
 // stored top first, as in the file. Bytes past the raster's size are ignored.
 void scanRasterBytes(StarScan& scan, const uint8_t* bytes, uint64_t size);
 
-// The first min(stars, wanted) stars in the import's order; the scan's `stars` holds how
-// many set pixels there are in all. A raster fed short counts as if the rest were zero.
-std::vector<StarPixel> finishStarScan(StarScan& scan);
+// Orders the stars found. Afterwards the first foundStars(scan) stars, min(stars, wanted),
+// are foundStar(scan, 0), foundStar(scan, 1)... in the import's order, and scan.stars is
+// the number of all set pixels. A raster fed short counts as if the rest were zero.
+void finishStarScan(StarScan& scan);
+
+inline uint32_t foundStars(const StarScan& scan)
+{
+    return uint32_t(scan.keyCount);
+}
+
+inline StarPixel foundStar(const StarScan& scan, uint32_t index)
+{
+    uint64_t key = scan.keys[index];
+    return StarPixel{uint32_t(key / scan.geometry.height), uint32_t(key % scan.geometry.height)};
+}
 
 // The number of set bits in `size` bytes, with the processor's population count
 // instruction where it has one.

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/stat.h>
 
 namespace
@@ -20,23 +21,45 @@ MapGeometry geometryOf(uint32_t width, uint32_t height)
 struct Read {
     PbmStatus status = PbmStatus::Ok;
     std::string printed;
-    std::vector<uint8_t> raster;
+    std::vector<uint8_t> raster; // the pixels the reader handed on to the star scan
 };
 
-// Reads `bytes` through a stream in memory, into a raster filled with a pattern, so that
-// a raster that is not read whole shows.
+// A scan that keeps every pixel: room for as many stars as the bitmap has pixels.
+void beginScanOfEveryPixel(StarScan& scan, const MapGeometry& geometry)
+{
+    ASSERT_TRUE(beginStarScan(scan, geometry, geometry.width * geometry.height));
+}
+
+// The raster that the stars found by `scan` make: what the reader handed on. A raster
+// not read whole shows as pixels missing.
+std::vector<uint8_t> rasterFound(StarScan& scan, const MapGeometry& geometry)
+{
+    finishStarScan(scan);
+    std::vector<uint8_t> raster(geometry.rasterSize, 0);
+    for (uint32_t i = 0; i < foundStars(scan); ++i) {
+        StarPixel star = foundStar(scan, i);
+        raster[pixelByte(geometry, geometry.height - 1 - star.rowFromBottom, star.column)] |=
+            pixelMask(star.column);
+    }
+    return raster;
+}
+
+// Reads `bytes` through a stream in memory, handing the raster to a scan.
 Read readBytes(std::vector<uint8_t> bytes, const MapGeometry& geometry)
 {
     Read read;
-    read.raster.assign(geometry.rasterSize, 0xA5);
     uint8_t none = 0;
     std::FILE* stream = fmemopen(bytes.empty() ? &none : bytes.data(), bytes.size(), "rb");
     EXPECT_NE(stream, nullptr);
     if (stream == nullptr)
         return read;
+    StarScan scan;
+    beginScanOfEveryPixel(scan, geometry);
+    std::vector<uint8_t> piece(PIECE_BUFFER);
     read.printed =
-        printedBy([&] { read.status = readBitmapStream(stream, geometry, read.raster.data()); });
+        printedBy([&] { read.status = readBitmapStream(stream, geometry, piece.data(), scan); });
     std::fclose(stream);
+    read.raster = rasterFound(scan, geometry);
     return read;
 }
 
@@ -104,15 +127,17 @@ Read readPath(const std::string& path, const MapGeometry& geometry)
 {
     Read read;
     BitmapInput input{};
-    read.printed = printedBy([&] { read.status = readBitmap(path.c_str(), geometry, input); });
-    EXPECT_NE(input.raster, nullptr) << "the raster is taken before the file is opened";
+    StarScan scan;
+    beginScanOfEveryPixel(scan, geometry);
+    read.printed =
+        printedBy([&] { read.status = readBitmap(path.c_str(), geometry, scan, input); });
+    EXPECT_NE(input.piece, nullptr) << "the buffer is taken before the file is opened";
     if (read.status != PbmStatus::CantOpen && read.status != PbmStatus::NoMemory) {
         EXPECT_NE(input.stream, nullptr) << path;
     }
-    if (input.raster != nullptr)
-        read.raster.assign(input.raster, input.raster + geometry.rasterSize);
+    read.raster = rasterFound(scan, geometry);
     releaseBitmap(input);
-    EXPECT_EQ(input.raster, nullptr);
+    EXPECT_EQ(input.piece, nullptr);
     EXPECT_EQ(input.stream, nullptr);
     return read;
 }
@@ -133,6 +158,36 @@ TEST(ReadBitmap, HeaderCasesFromFiles)
         if (c.status != PbmStatus::ShortRaster) {
             EXPECT_EQ(read.raster, expected) << c.name;
         }
+    }
+}
+
+// The raster arrives in pieces, placed by where it starts in the file: whatever the
+// length of the header, every pixel is handed on once and in its place.
+TEST(ReadBitmap, RasterInPiecesWhateverTheHeaderLength)
+{
+    const MapGeometry geometry = geometryOf(1200, 3200); // 480000 bytes: two pieces and more
+    Bitmap bitmap = blankBitmap(1200, 3200);
+    std::mt19937_64 random(11);
+    std::bernoulli_distribution black(0.01);
+    for (uint32_t row = 0; row < 3200; ++row)
+        for (uint32_t column = 0; column < 1200; ++column)
+            if (black(random))
+                setPixel(bitmap, column, row);
+    TempDir dir;
+    for (uint32_t comment : {0u, 1u, 12u, 4077u, 4078u, 4079u, 4080u, 5000u, 8192u}) {
+        std::string header = "P4\n";
+        // Comment lines of up to 200 bytes, `comment` bytes before their line ends.
+        uint32_t length = 0;
+        for (uint32_t left = comment; left > 0; left -= length) {
+            length = std::min(left, 200u);
+            header += "#" + std::string(length - 1, 'c') + "\n";
+        }
+        header += "1200 3200\n";
+        std::string path = writeBytes(dir, "pieces.pbm", p4File(bitmap, header));
+        Read read = readPath(path, geometry);
+        EXPECT_EQ(read.status, PbmStatus::Ok) << header.size();
+        EXPECT_EQ(read.printed, "") << header.size();
+        EXPECT_EQ(read.raster, bitmap.raster) << "header of " << header.size() << " bytes";
     }
 }
 

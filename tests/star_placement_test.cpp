@@ -5,14 +5,33 @@
 #include "star_placement.h"
 
 #include "pbm_fixtures.h"
+#include "pbm_reader.h"
 #include "xy_file.h"
 #include "xy_fixtures.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
 namespace
 {
+
+// The placement as the tool makes it, of a raster in memory: the scan fed the raster in
+// pieces as the reader would hand them on, then the plan and the rewrite.
+PlacementStatus placeRaster(const std::vector<uint8_t>& raster, const MapGeometry& geometry,
+                            const PlanetList& planets, WritableView view)
+{
+    StarScan scan;
+    PlacementPlan plan;
+    PlacementStatus status = beginPlacement(geometry, planets.count, scan, plan);
+    if (status != PlacementStatus::Ok)
+        return status;
+    for (uint64_t at = 0; at < raster.size(); at += RASTER_PIECE)
+        scanRasterBytes(scan, raster.data() + at,
+                        std::min<uint64_t>(RASTER_PIECE, raster.size() - at));
+    finishStarScan(scan);
+    return placeStars(scan, plan, geometry, planets, view);
+}
 
 struct Placed {
     PlacementStatus status = PlacementStatus::Ok;
@@ -45,8 +64,8 @@ Placed place(const std::vector<uint32_t>& records, const Bitmap& bitmap)
     if (geometry.width != bitmap.width || geometry.height != bitmap.height)
         return placed;
     WritableView view{placed.after.data(), uint32_t(placed.after.size())};
-    placed.printed = printedBy(
-        [&] { placed.status = placeStars(bitmap.raster.data(), geometry, planets, view); });
+    placed.printed =
+        printedBy([&] { placed.status = placeRaster(bitmap.raster, geometry, planets, view); });
     return placed;
 }
 
@@ -111,6 +130,57 @@ TEST(PlaceStars, RandomEditsPlaceAsTheModelSays)
             EXPECT_EQ(placed.after, placed.before);
         }
     }
+}
+
+// Bitmaps that stress the scan's order, placed into planet lists whose maps are wide and
+// 8 x 400 rows high: the same records, warnings and summary as the literal model, with
+// truncated distances and Y, too few and too many stars, and refused stars among them.
+TEST(PlaceStars, AdversarialBitmapsPlaceAsTheModelSays)
+{
+    // Planet lists that give the map's size and the planet count; their own positions
+    // do not matter here.
+    auto planets = [](uint32_t count, uint32_t xSum, uint32_t topY) {
+        std::vector<uint32_t> records(count, planetWord(0, 1000, 0));
+        records[0] = planetWord(0, topY, 0);
+        for (uint32_t left = xSum, i = count - 1; left > 0; --i) {
+            records[i] = planetWord(std::min(left, 1023u), 1000, 0);
+            left -= std::min(left, 1023u);
+        }
+        return records;
+    };
+    const std::vector<std::pair<const char*, std::vector<uint32_t>>> lists = {
+        {"1000 planets, 2400 x 3200", planets(1000, 2399, 4095)},
+        {"5000 planets, 400 x 3200", planets(5000, 399, 4000)},
+        {"3 planets, 2400 x 400", planets(3, 2100, 1399)},
+    };
+    struct Pattern {
+        const char* name;
+        bool (*black)(uint32_t column, uint32_t row, const Bitmap& bitmap);
+    };
+    const Pattern patterns[] = {
+        {"all white", [](uint32_t, uint32_t, const Bitmap&) { return false; }},
+        {"all black", [](uint32_t, uint32_t, const Bitmap&) { return true; }},
+        {"dense",
+         [](uint32_t c, uint32_t r, const Bitmap&) { return (c * 7919 + r * 104729) % 5 != 0; }},
+        {"one column full", [](uint32_t c, uint32_t, const Bitmap& b) { return c == b.width / 2; }},
+        {"stars only in the last column",
+         [](uint32_t c, uint32_t r, const Bitmap& b) { return c == b.width - 1 && r % 2 == 0; }},
+        {"rows from the top, every 1100 columns",
+         [](uint32_t c, uint32_t r, const Bitmap&) { return c % 1100 == 1099 && r < 200; }},
+        {"staircase to the lower left",
+         [](uint32_t c, uint32_t r, const Bitmap& b) {
+             return c / 2 == (b.height - 1 - r) % 1200;
+         }},
+    };
+    for (const auto& [listName, records] : lists)
+        for (const Pattern& pattern : patterns) {
+            Bitmap bitmap = blankBitmapFor(records);
+            for (uint32_t row = 0; row < bitmap.height; ++row)
+                for (uint32_t column = 0; column < bitmap.width; ++column)
+                    if (pattern.black(column, row, bitmap))
+                        setPixel(bitmap, column, row);
+            placeAndCompare(records, bitmap, std::string(listName) + ", " + pattern.name);
+        }
 }
 
 TEST(PlaceStars, IdentsWrapAfter1023)
@@ -182,7 +252,7 @@ TEST(PlaceStars, ListOutsideTheViewIsRefusedUntouched)
     WritableView cut{xy.data(), first + 7}; // one byte short of the second record
     PlacementStatus status = PlacementStatus::Ok;
     std::string printed =
-        printedBy([&] { status = placeStars(bitmap.raster.data(), geometry, planets, cut); });
+        printedBy([&] { status = placeRaster(bitmap.raster, geometry, planets, cut); });
     EXPECT_EQ(status, PlacementStatus::ListOutsideView);
     EXPECT_EQ(printed, "Error: the planet list (2 records from offset " + std::to_string(first) +
                            ") does not lie inside the XY file's " + std::to_string(first + 7) +
@@ -190,7 +260,7 @@ TEST(PlaceStars, ListOutsideTheViewIsRefusedUntouched)
     EXPECT_EQ(xy, before);
 }
 
-TEST(FindStars, VisitsColumnsFromTheLeftEachFromTheBottomUp)
+TEST(StarScan, FindsTheStarsColumnsFromTheLeftEachFromTheBottomUp)
 {
     std::mt19937_64 random(7);
     struct Shape {
@@ -211,15 +281,18 @@ TEST(FindStars, VisitsColumnsFromTheLeftEachFromTheBottomUp)
         MapGeometry geometry{shape.width, shape.height, shape.width / 8,
                              shape.width / 8 * shape.height};
         for (uint32_t limit : {0u, 1u, total / 2, total, total + 5}) {
-            std::vector<StarPixel> found(limit + 1, StarPixel{~0u, ~0u});
-            EXPECT_EQ(findStars(bitmap.raster.data(), geometry, limit, found.data()), total);
+            StarScan scan;
+            ASSERT_TRUE(beginStarScan(scan, geometry, limit));
+            scanRasterBytes(scan, bitmap.raster.data(), bitmap.raster.size());
+            finishStarScan(scan);
+            EXPECT_EQ(scan.stars, total);
+            // Exactly the first `limit` stars, or all of them when there are fewer.
             uint32_t stored = std::min(limit, total);
+            ASSERT_EQ(foundStars(scan), stored);
             for (uint32_t i = 0; i < stored; ++i) {
-                ASSERT_EQ(found[i].column, all[i].column) << i;
-                ASSERT_EQ(found[i].rowFromBottom, all[i].rowFromBottom) << i;
+                ASSERT_EQ(foundStar(scan, i).column, all[i].column) << i;
+                ASSERT_EQ(foundStar(scan, i).rowFromBottom, all[i].rowFromBottom) << i;
             }
-            // Nothing is stored past the stars found or past the limit.
-            EXPECT_EQ(found[stored].column, ~0u);
         }
     }
 }

@@ -34,7 +34,7 @@ Stars fastStars(const std::vector<uint8_t>& raster, const MapGeometry& geometry,
                 const std::vector<uint64_t>& pieces)
 {
     StarScan scan;
-    beginStarScan(scan, geometry, wanted);
+    EXPECT_TRUE(beginStarScan(scan, geometry, wanted));
     uint64_t at = 0;
     for (size_t n = 0; at < raster.size(); ++n) {
         uint64_t piece = pieces[n % pieces.size()];
@@ -42,8 +42,10 @@ Stars fastStars(const std::vector<uint8_t>& raster, const MapGeometry& geometry,
         scanRasterBytes(scan, raster.data() + at, piece);
         at += piece;
     }
+    finishStarScan(scan);
     Stars stars;
-    stars.first = finishStarScan(scan);
+    for (uint32_t i = 0; i < foundStars(scan); ++i)
+        stars.first.push_back(foundStar(scan, i));
     stars.all = scan.stars;
     return stars;
 }
@@ -175,17 +177,21 @@ TEST(StarScan, ARasterFedShortCountsOnlyWhatArrived)
     MapGeometry geometry = geometryOf(400, 400);
     std::vector<uint8_t> raster(geometry.rasterSize, 0xFF);
     StarScan scan;
-    beginStarScan(scan, geometry, 3);
+    ASSERT_TRUE(beginStarScan(scan, geometry, 3));
     scanRasterBytes(scan, raster.data(), 50); // the top row only
-    std::vector<StarPixel> first = finishStarScan(scan);
+    finishStarScan(scan);
     EXPECT_EQ(scan.stars, 400u);
-    EXPECT_EQ(first, (std::vector<StarPixel>{{0, 399}, {1, 399}, {2, 399}}));
+    ASSERT_EQ(foundStars(scan), 3u);
+    EXPECT_EQ(foundStar(scan, 0), (StarPixel{0, 399}));
+    EXPECT_EQ(foundStar(scan, 1), (StarPixel{1, 399}));
+    EXPECT_EQ(foundStar(scan, 2), (StarPixel{2, 399}));
     // Bytes past the raster's end are not pixels.
-    beginStarScan(scan, geometry, 3);
+    ASSERT_TRUE(beginStarScan(scan, geometry, 3));
     raster.resize(geometry.rasterSize + 100, 0xFF);
     scanRasterBytes(scan, raster.data(), raster.size());
     finishStarScan(scan);
     EXPECT_EQ(scan.stars, 400u * 400u);
+    EXPECT_EQ(foundStar(scan, 0), (StarPixel{0, 0}));
 }
 
 TEST(StarScan, CountSetBitsAtAnyAlignment)
