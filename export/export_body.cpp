@@ -36,8 +36,9 @@ namespace
 {
 
 // Writes header and raster and closes the file; false if any of the three failed. The
-// raster goes out straight from the buffer, and a mostly empty one as a sparse file:
-// its zero blocks are neither written nor, untouched since calloc, ever made resident.
+// raster goes out straight from its buffer; the zero blocks of a mostly empty one become
+// holes of a sparse file, and reading them maps no memory for the pages calloc left
+// untouched.
 bool writeBitmap(OutputFile& out, const std::string& header, const uint8_t* raster,
                  uint32_t rasterSize)
 {
