@@ -18,6 +18,7 @@ of a raw PBM bitmap; skyload writes the positions of the black pixels of the edi
 bitmap back into the XY file, in place, after checking every input.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_GENERATOR DEB)
+set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Set SKY_PACKAGE_MAINTAINER when building a package to hand out.
 set(SKY_PACKAGE_MAINTAINER "skytools maintainers <skytools@example.org>"
