@@ -2,7 +2,6 @@
 #pragma once
 
 #include "byte_view.h"
-#include "pbm_image.h"
 #include "tool_runner.h"
 #include "xy_generator.h"
 
@@ -25,11 +24,6 @@ std::string writeBytes(const TempDir& dir, const std::string& name,
 
 // The bytes of the file at `path` (empty when it cannot be read).
 std::vector<uint8_t> fileBytes(const std::string& path);
-
-// Where each planet of `records` lies in a bitmap `height` rows high (column from the
-// left, row from the top), worked out from the records themselves, sorted as readPbm
-// sorts pixels. For planets that each have a pixel of their own, y >= 1000.
-std::vector<Pixel> planetPixels(const std::vector<uint32_t>& records, uint32_t height);
 
 // A view over a byte vector.
 inline ByteView viewOver(const std::vector<uint8_t>& bytes)
