@@ -72,12 +72,22 @@ TEST(EditorsReadSkydump, ImageMagickSeesTheSameSizeAndPixels)
     EXPECT_EQ(bitmapOf(map, seen).raster, map.planets.raster);
 }
 
-TEST(EditorsReadSkydump, PillowSeesTheSameSizeAndPixels)
+// The tests with Pillow run Debian's Python, which python3-pil serves.
+class Pillow : public testing::Test
 {
-    std::string python = pythonWithPillow();
-    if (python.empty())
-        GTEST_SKIP() << "Pillow is not installed for /usr/bin/python3 (apt-get install "
-                        "python3-pil)";
+  protected:
+    void SetUp() override
+    {
+        python_ = pythonWithPillow();
+        if (python_.empty())
+            GTEST_SKIP() << "Pillow is not installed for /usr/bin/python3 (apt-get install "
+                            "python3-pil)";
+    }
+    std::string python_;
+};
+
+TEST_F(Pillow, SeesTheSameSizeAndPixelsInSkydumpsBitmap)
+{
     TempDir dir;
     ExportedMap map = exportMap(dir);
     // Mode "1" is one bit per pixel; 0 is black.
@@ -92,7 +102,7 @@ for y in range(image.height):
         if pixels[x, y] == 0:
             print(x, y)
 )";
-    ToolRun run = runCommand({python, "-c", script, map.pbm});
+    ToolRun run = runCommand({python_, "-c", script, map.pbm});
     ASSERT_EQ(run.status, 0) << run.err;
     std::istringstream lines(run.out);
     std::string header;
@@ -189,12 +199,8 @@ TEST(SkyloadReadsEditors, NetpbmPngRoundTrip)
     expectImported(map, back, map.planets);
 }
 
-TEST(SkyloadReadsEditors, PillowSetsAPixelAndSavesAsPbm)
+TEST_F(Pillow, SetsAPixelAndSavesABitmapThatSkyloadReads)
 {
-    std::string python = pythonWithPillow();
-    if (python.empty())
-        GTEST_SKIP() << "Pillow is not installed for /usr/bin/python3 (apt-get install "
-                        "python3-pil)";
     TempDir dir;
     ExportedMap map = exportMap(dir);
     Move move = moveOnePlanet(map.planets);
@@ -207,7 +213,7 @@ image.putpixel((int(sys.argv[5]), int(sys.argv[6])), 0)
 image.save(sys.argv[2])
 )";
     std::string saved = dir.path("saved.pbm");
-    ToolRun run = runCommand({python, "-c", script, map.pbm, saved,
+    ToolRun run = runCommand({python_, "-c", script, map.pbm, saved,
                               std::to_string(move.from.column), std::to_string(move.from.row),
                               std::to_string(move.to.column), std::to_string(move.to.row)});
     ASSERT_EQ(run.status, 0) << run.err;
