@@ -45,4 +45,5 @@ check-asan: build-asan
 test: check check-asan
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(DEMO)
+	# guide/ holds the files of the README's guided example.
+	rm -rf $(BUILD) $(ASAN_BUILD) $(DEMO) guide
