@@ -1,11 +1,14 @@
 # Convenience front end over CMake. `make demo` runs the tools on a generated example
-# universe; `make test` builds and runs every test, also under the sanitizers.
+# universe; `make test` builds and runs every test, also under the sanitizers, and runs
+# each fuzz target for a short while.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 JOBS ?= 2
 DEMO ?= demo
 
-.PHONY: all build build-asan demo test check check-asan clean
+.PHONY: all build build-asan demo test check check-asan fuzz-smoke clean
 
 all: build
 
@@ -28,7 +31,11 @@ check: build
 check-asan: build-asan
 	ctest --test-dir $(ASAN_BUILD) -j$(JOBS) --output-on-failure
 
-test: check check-asan
+# Each fuzz target for FUZZ_SECONDS (clang and libFuzzer; see "Fuzzing" in the README).
+fuzz-smoke:
+	FUZZ_BUILD=$(FUZZ_BUILD) fuzz/run $(FUZZ_SECONDS)
+
+test: check check-asan fuzz-smoke
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(DEMO)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEMO)
