@@ -3,6 +3,8 @@
 #pragma once
 
 #include "byte_view.h"
+#include "map_geometry.h"
+#include "xy_file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,12 +23,28 @@
     std::abort();
 }
 
+// The largest raster the targets allocate. Larger ones are handled by the tools alike,
+// but would slow the search tenfold: under ASan every allocation and release of a raster
+// costs time in proportion to its size. The geometry is checked for every size; drawing
+// and placement do not depend on the size beyond it. 4 MiB holds a map of 10400 columns
+// at the greatest height, or 83600 at the least.
+constexpr uint32_t RASTER_CAP = 4u << 20;
+
 // The tools print every message with printf; at millions of runs that printing would be
 // most of the work. libFuzzer reports on standard error, which stays.
 inline void silenceStdout()
 {
     if (std::freopen("/dev/null", "w", stdout) == nullptr)
         std::fclose(stdout);
+}
+
+// Validation, block walk, scan and geometry, as both tools run them before their body:
+// false when the tools refuse the file.
+inline bool inspectXy(ByteView view, PlanetList& planets, MapGeometry& geometry)
+{
+    uint32_t first = 0;
+    return validateXyFile(view) == XyCheck::Valid && planetListStart(view, first) &&
+           scanPlanets(view, first, planets) == ScanStatus::Ok && geometryFor(planets, geometry);
 }
 
 // The import target's input: a 2-byte little-endian length n, then n bytes of XY file,

@@ -15,12 +15,6 @@
 namespace
 {
 
-// Larger rasters are drawn by the tools alike, but would slow the search tenfold: under
-// ASan every allocation and release of a raster costs time in proportion to its size.
-// The geometry is checked for every size; the drawing does not depend on the size beyond
-// it. 4 MiB holds a map of 10400 columns at the greatest height, or 83600 at the least.
-constexpr uint32_t RASTER_CAP = 4u << 20;
-
 // Checking that no stray pixel is set reads the whole raster; do it while that is cheap.
 constexpr uint32_t STRAY_CHECK_CAP = 1u << 20;
 

@@ -55,10 +55,7 @@ std::vector<uint32_t> evenPlanets(uint32_t count, uint32_t dx, uint32_t y)
 // The geometry the tools derive for `xy`; false when they refuse the file.
 bool geometryOf(const Bytes& xy, PlanetList& planets, MapGeometry& geometry)
 {
-    ByteView view{xy.data(), uint32_t(xy.size())};
-    uint32_t first = 0;
-    return validateXyFile(view) == XyCheck::Valid && planetListStart(view, first) &&
-           scanPlanets(view, first, planets) == ScanStatus::Ok && geometryFor(planets, geometry);
+    return inspectXy(ByteView{xy.data(), uint32_t(xy.size())}, planets, geometry);
 }
 
 Bytes withHeader(const std::string& header, const Bytes& raster)
