@@ -53,6 +53,14 @@ const Bytes UNIVERSE = buildXyFile(universeLayout());
 // The bitmap skydump writes for UNIVERSE.
 const Bytes UNIVERSE_PBM = makePbm(400, 400, {{10, 399}, {30, 299}});
 
+// UNIVERSE after skyload has read UNIVERSE_PBM: the same positions, idents from 49.
+Bytes placedUniverse()
+{
+    XyLayout layout = universeLayout();
+    layout.records = {planetWord(10, 1000, 49), planetWord(20, 1100, 50)};
+    return buildXyFile(layout);
+}
+
 bool runsAsOtherUser(Fault fault)
 {
     return fault == Fault::XyReadOnly || fault == Fault::XyUnreadable ||
@@ -108,11 +116,18 @@ void runCase(const FaultCase& c)
     if (denied != nullptr) {
         ASSERT_EQ(chmod(denied, c.fault == Fault::XyReadOnly ? 0444 : 0), 0);
     }
-    // Root may read and write any file: permissions show only for an ordinary user, who
-    // must be able to enter the directory and create the bitmap in it.
+    // Root may read and write any file: permissions show only for an ordinary user. The
+    // files become that user's, so that only the mode set above stands in the way, and
+    // the user must be able to create the bitmap in the directory.
     if (runsAsOtherUser(c.fault) && geteuid() == 0) {
+        const uid_t nobody = 65534;
         ASSERT_EQ(chmod(dir.root().c_str(), 01777), 0);
-        options.uid = 65534; // nobody
+        for (const std::string& path : {xy, pbm}) {
+            if (access(path.c_str(), F_OK) == 0) {
+                ASSERT_EQ(chown(path.c_str(), nobody, nobody), 0) << path;
+            }
+        }
+        options.uid = nobody;
     }
     if (c.fault == Fault::SizeLimit)
         options.fileSizeLimit = c.sizeLimit;
@@ -128,7 +143,10 @@ void runCase(const FaultCase& c)
     std::string out = c.fault == Fault::StdoutFull ? "" : bannerOf(c.tool) + screen(c.out);
     EXPECT_EQ(run.out, withPaths(out, xy, pbm));
     EXPECT_EQ(run.err, "");
-    if (c.fault != Fault::XyIsDirectory && (c.status != 0 || c.tool == Tool::Skydump)) {
+    // A successful import reads UNIVERSE_PBM into UNIVERSE, the only pair that succeeds.
+    if (c.tool == Tool::Skyload && c.status == 0) {
+        EXPECT_EQ(fileBytes(xy), placedUniverse());
+    } else if (c.fault != Fault::XyIsDirectory) {
         EXPECT_EQ(fileBytes(xy), c.xy) << "the XY file changed";
     }
     if (c.tool == Tool::Skydump && c.status == 0) {
@@ -288,6 +306,75 @@ TEST(FaultInjection, XyFileAndExport)
         {"console full, export done", Tool::Skydump, UNIVERSE, {}, Fault::StdoutFull, 0, 0, ""},
         {"console full, XY file refused", Tool::Skyload,
          Bytes(UNIVERSE.begin(), UNIVERSE.begin() + 40), UNIVERSE_PBM, Fault::StdoutFull, 0, 4, ""},
+    };
+    for (const FaultCase& c : cases)
+        runCase(c);
+}
+
+// UNIVERSE_PBM cut at every byte of its header ("P4\n400 400\n") and at points of its
+// raster, each with the message that skyload gives for it.
+std::vector<FaultCase> bitmapCutCases()
+{
+    const std::string invalid = "Error: invalid PBM header\n";
+    const std::string notP4 = "Error: not a PBM(4) file\n";
+    const std::string shortRaster = "Error: pbm raster is too short (expected 20000 bytes, got ";
+    const std::pair<size_t, std::string> cuts[] = {
+        {0, notP4},
+        {1, notP4},
+        {2, invalid}, // "P4" is the first line; no size line follows
+        {3, invalid},
+        {4, invalid}, // "4": one number only
+        {5, invalid},
+        {6, invalid},
+        {7, invalid},
+        {8, "Error: pbm file is wrong size (expected 400x400, got 400x4)\n"},
+        {9, "Error: pbm file is wrong size (expected 400x400, got 400x40)\n"},
+        {10, shortRaster + "0)\n"}, // the size is whole; the raster is missing
+        {11, shortRaster + "0)\n"},
+        {12, shortRaster + "1)\n"},
+        {11 + 399, shortRaster + "399)\n"},
+        {11 + 10000, shortRaster + "10000)\n"},
+        {11 + 19999, shortRaster + "19999)\n"},
+    };
+    std::vector<FaultCase> cases;
+    for (const auto& [length, message] : cuts) {
+        cases.push_back({"bitmap cut to " + std::to_string(length) + " bytes", Tool::Skyload,
+                         UNIVERSE, Bytes(UNIVERSE_PBM.begin(), UNIVERSE_PBM.begin() + length),
+                         Fault::None, 0, 1, detectedThen(message)});
+    }
+    return cases;
+}
+
+TEST(FaultInjection, BitmapCutInItsHeaderAndItsRaster)
+{
+    ASSERT_EQ(UNIVERSE_PBM.size(), 11u + 20000u);
+    for (const FaultCase& c : bitmapCutCases())
+        runCase(c);
+}
+
+TEST(FaultInjection, Import)
+{
+    const std::string cantRead = detectedThen("error opening {pbm} for read.\n");
+    const FaultCase cases[] = {
+        {"bitmap missing", Tool::Skyload, UNIVERSE, {}, Fault::None, 0, 1, cantRead},
+        {"bitmap unreadable", Tool::Skyload, UNIVERSE, UNIVERSE_PBM, Fault::BitmapUnreadable, 0, 1,
+         cantRead},
+        {"bitmap is a directory",
+         Tool::Skyload,
+         UNIVERSE,
+         {},
+         Fault::BitmapIsDirectory,
+         0,
+         1,
+         cantRead},
+        // The import writes through the mapping and never extends the file, so a limit
+        // on the size of written files, even far below the XY file's, does not hold it up.
+        {"size limit below the XY file", Tool::Skyload, UNIVERSE, UNIVERSE_PBM, Fault::SizeLimit,
+         10, 0, detectedThen("2 of 2 star positions updated\n")},
+        {"console full, import done", Tool::Skyload, UNIVERSE, UNIVERSE_PBM, Fault::StdoutFull, 0,
+         0, ""},
+        {"console full, bitmap refused", Tool::Skyload, UNIVERSE,
+         Bytes(UNIVERSE_PBM.begin(), UNIVERSE_PBM.begin() + 100), Fault::StdoutFull, 0, 1, ""},
     };
     for (const FaultCase& c : cases)
         runCase(c);
