@@ -34,8 +34,8 @@ constexpr uint32_t RASTER_CAP = 4u << 20;
 // most of the work. libFuzzer reports on standard error, which stays.
 inline void silenceStdout()
 {
-    if (std::freopen("/dev/null", "w", stdout) == nullptr)
-        std::fclose(stdout);
+    // A failed freopen leaves stdout closed, and printing to it undefined: stop at once.
+    FUZZ_CHECK(std::freopen("/dev/null", "w", stdout) != nullptr);
 }
 
 // Validation, block walk, scan and geometry, as both tools run them before their body:
