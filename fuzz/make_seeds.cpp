@@ -128,39 +128,40 @@ std::vector<std::pair<std::string, Bytes>> xySeeds()
     add("distance-1023", xyOf(evenPlanets(40, 1023, 1200)));
     add("columns-2-apart", xyOf(evenPlanets(1000, 2, 1000)));
 
-    XyLayout layout = layoutOf(three);
-    layout.firstHeader = (8 << 10) | 31;
-    add("odd-first-size", buildXyFile(layout));
-    layout = layoutOf(three);
-    layout.secondHeader = (7 << 10) | 41;
-    add("odd-second-size", buildXyFile(layout));
-    layout = layoutOf(three);
-    layout.firstHeader = (9 << 10) | 30;
-    add("first-not-type-8", buildXyFile(layout));
-    layout = layoutOf(three);
-    layout.secondHeader = (6 << 10) | 40;
-    add("second-not-type-7", buildXyFile(layout));
-    layout = layoutOf(three);
-    layout.firstHeader = (8 << 10) | 0;
-    add("second-block-over-the-magic", buildXyFile(layout));
-    layout = layoutOf(three);
-    layout.firstHeader = (8 << 10) | 1023;
-    layout.secondHeader = (7 << 10) | 1023;
-    add("largest-blocks", buildXyFile(layout));
-    layout = layoutOf(three);
-    layout.magic = "J3J2";
-    add("wrong-magic", buildXyFile(layout));
-    layout = layoutOf(three);
-    layout.filetype = 2;
-    add("filetype-2", buildXyFile(layout));
-    layout = layoutOf(three);
-    layout.terminated = false;
-    layout.trailerBytes = 0;
-    add("no-terminator", buildXyFile(layout));
-    layout = layoutOf(three);
-    layout.terminated = false;
-    layout.trailerBytes = 3;
-    add("no-terminator-odd-end", buildXyFile(layout));
+    // The three planets in files whose blocks, magic, filetype or end are unusual.
+    struct LayoutCase {
+        const char* name;
+        uint16_t firstHeader;
+        uint16_t secondHeader;
+        const char* magic;
+        uint8_t filetype;
+        bool terminated;
+        uint32_t trailerBytes;
+    };
+    const uint16_t FIRST = (8 << 10) | 30;
+    const uint16_t SECOND = (7 << 10) | 40;
+    const LayoutCase layouts[] = {
+        {"odd-first-size", (8 << 10) | 31, SECOND, "J3J3", 0, true, 24},
+        {"odd-second-size", FIRST, (7 << 10) | 41, "J3J3", 0, true, 24},
+        {"first-not-type-8", (9 << 10) | 30, SECOND, "J3J3", 0, true, 24},
+        {"second-not-type-7", FIRST, (6 << 10) | 40, "J3J3", 0, true, 24},
+        {"second-block-over-the-magic", (8 << 10) | 0, SECOND, "J3J3", 0, true, 24},
+        {"largest-blocks", (8 << 10) | 1023, (7 << 10) | 1023, "J3J3", 0, true, 24},
+        {"wrong-magic", FIRST, SECOND, "J3J2", 0, true, 24},
+        {"filetype-2", FIRST, SECOND, "J3J3", 2, true, 24},
+        {"no-terminator", FIRST, SECOND, "J3J3", 0, false, 0},
+        {"no-terminator-odd-end", FIRST, SECOND, "J3J3", 0, false, 3},
+    };
+    for (const LayoutCase& c : layouts) {
+        XyLayout layout = layoutOf(three);
+        layout.firstHeader = c.firstHeader;
+        layout.secondHeader = c.secondHeader;
+        layout.magic = c.magic;
+        layout.filetype = c.filetype;
+        layout.terminated = c.terminated;
+        layout.trailerBytes = c.trailerBytes;
+        add(c.name, buildXyFile(layout));
+    }
 
     Bytes whole = xyOf(three);
     for (size_t length : {1, 5, 16, 17, 33, 34, 75, 85})
