@@ -88,6 +88,15 @@ std::string toolPath(Tool tool)
                                  : envOr("SKYLOAD", SKYLOAD_BUILT);
 }
 
+std::string invokedName(Tool tool)
+{
+    if (!underEmulator())
+        return toolPath(tool);
+    ToolRun run = runCommand({"winepath", "-w", toolPath(tool)});
+    std::string name = run.out.substr(0, run.out.find_first_of("\r\n"));
+    return run.status == 0 && !name.empty() ? name : toolPath(tool);
+}
+
 bool underEmulator() { return !envOr("SKY_EMULATOR", "").empty(); }
 
 ToolRun runTool(Tool tool, const std::vector<std::string>& args, const RunOptions& options)

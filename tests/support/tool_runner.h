@@ -23,6 +23,11 @@ enum class Tool { Skydump, Skyload };
 // an emulator), otherwise the one built beside the tests.
 std::string toolPath(Tool tool);
 
+// The name `tool` finds as the first element of its argument vector when run by
+// runTool: its path, which Wine hands to a Windows program in the DOS form
+// ("Z:\\dir\\skydump.exe").
+std::string invokedName(Tool tool);
+
 // Runs `tool` with `args` after its name, under $SKY_EMULATOR when that is set.
 ToolRun runTool(Tool tool, const std::vector<std::string>& args, const RunOptions& options = {});
 
