@@ -39,12 +39,11 @@ bool geometryFor(const PlanetList& list, MapGeometry& geometry)
     if (rasterSize > UINT32_MAX) {
         std::printf("Error: the bitmap for this planet list would be %llu x %llu pixels, "
                     "%llu bytes, too large to handle\n",
-                    static_cast<unsigned long long>(width),
-                    static_cast<unsigned long long>(height),
+                    static_cast<unsigned long long>(width), static_cast<unsigned long long>(height),
                     static_cast<unsigned long long>(rasterSize));
         return false;
     }
-    geometry = MapGeometry{uint32_t(width), uint32_t(height), uint32_t(stride),
-                           uint32_t(rasterSize)};
+    geometry =
+        MapGeometry{uint32_t(width), uint32_t(height), uint32_t(stride), uint32_t(rasterSize)};
     return true;
 }

@@ -37,7 +37,10 @@ enum class ScanStatus {
 ScanStatus scanPlanets(ByteView view, uint32_t first, PlanetList& list);
 
 // The smallest multiple of MAP_STEP strictly above `extent`: 0 and 399 give 400.
-inline uint64_t roundUpToStep(uint64_t extent) { return extent / MAP_STEP * MAP_STEP + MAP_STEP; }
+inline uint64_t roundUpToStep(uint64_t extent)
+{
+    return extent / MAP_STEP * MAP_STEP + MAP_STEP;
+}
 
 // The bitmap for `list`. False, with an "Error: " line, when its raster would not fit
 // in 32 bits; the sizes are formed in 64 bits so that they cannot wrap.
@@ -50,7 +53,10 @@ inline uint32_t pixelByte(const MapGeometry& geometry, uint32_t rowFromTop, uint
 }
 
 // The leftmost pixel of a byte is its most significant bit.
-inline uint8_t pixelMask(uint32_t column) { return uint8_t(0x80u >> (column % 8)); }
+inline uint8_t pixelMask(uint32_t column)
+{
+    return uint8_t(0x80u >> (column % 8));
+}
 
 // Row from the top of the pixel for a record's y (y >= Y_ORIGIN and inside the bitmap).
 inline uint32_t rowFromTop(const MapGeometry& geometry, uint32_t y)

@@ -27,9 +27,13 @@ ToolStatus openXyFile(const char* path, ToolMode mode, MappedXyFile& xy)
     return ToolStatus::CantMap;
 }
 
-void closeXyFile(MappedXyFile& xy) { platformRelease(xy); }
+void closeXyFile(MappedXyFile& xy)
+{
+    platformRelease(xy);
+}
 
-namespace {
+namespace
+{
 
 // Validation, scan and geometry. Anything but Ok means the reason has been printed and
 // the file is not one the tools can use; the run then ends through the normal release.

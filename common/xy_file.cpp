@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 const uint8_t MAGIC[MAGIC_LENGTH] = {'J', '3', 'J', '3'};
 

@@ -38,8 +38,14 @@ enum class XyCheck {
     Truncated,   // the file ends before a field the check needs
 };
 
-inline uint32_t blockType(BlockHeader word) { return uint32_t(word) >> 10; }
-inline uint32_t blockSize(BlockHeader word) { return uint32_t(word) & 0x3FF; }
+inline uint32_t blockType(BlockHeader word)
+{
+    return uint32_t(word) >> 10;
+}
+inline uint32_t blockSize(BlockHeader word)
+{
+    return uint32_t(word) & 0x3FF;
+}
 
 // Offset of the block after the one at `offset` whose header is `word`. The lowest bit
 // of the size is dropped, so an odd size moves one byte less than header plus payload.

@@ -2,6 +2,6 @@
 
 int main(int argc, char** argv)
 {
-    return runTool(ToolInfo{"skyload", "skyload - v1.01\n", ToolMode::ReadWrite, importBody},
-                   argc, argv);
+    return runTool(ToolInfo{"skyload", "skyload - v1.01\n", ToolMode::ReadWrite, importBody}, argc,
+                   argv);
 }

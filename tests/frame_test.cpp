@@ -8,11 +8,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const Tool BOTH[] = {Tool::Skydump, Tool::Skyload};
 
-const char* nameOf(Tool tool) { return tool == Tool::Skydump ? "skydump" : "skyload"; }
+const char* nameOf(Tool tool)
+{
+    return tool == Tool::Skydump ? "skydump" : "skyload";
+}
 
 void expectRun(const ToolRun& run, int status, const std::string& out, const std::string& what)
 {

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // Scans the planet list of a file built from `records`.
 struct Scanned {
@@ -19,7 +20,8 @@ Scanned scan(const std::vector<uint8_t>& bytes)
     Scanned result{ScanStatus::Ok, {}, ""};
     uint32_t first = 0;
     EXPECT_TRUE(planetListStart(viewOver(bytes), first));
-    result.printed = printedBy([&] { result.status = scanPlanets(viewOver(bytes), first, result.list); });
+    result.printed =
+        printedBy([&] { result.status = scanPlanets(viewOver(bytes), first, result.list); });
     return result;
 }
 
@@ -32,7 +34,10 @@ Scanned scanRecords(const std::vector<uint32_t>& records)
 
 TEST(RoundUpToStep, SmallestMultipleStrictlyAbove)
 {
-    struct Case { uint64_t extent; uint64_t size; };
+    struct Case {
+        uint64_t extent;
+        uint64_t size;
+    };
     const Case cases[] = {{0, 400}, {399, 400}, {400, 800}, {799, 800}, {800, 1200}, {3095, 3200}};
     for (const Case& c : cases)
         EXPECT_EQ(roundUpToStep(c.extent), c.size) << c.extent;
@@ -51,11 +56,17 @@ TEST(ScanPlanets, CountsSumsAndFindsTheHighestRow)
         {"empty list", {}, 0, 0, 0},
         {"one planet", {planetWord(10, 1200, 5)}, 1, 10, 200},
         {"sum of distances", {planetWord(300, 1000, 1), planetWord(400, 1000, 2)}, 2, 700, 0},
-        {"highest y wins", {planetWord(0, 1500, 1), planetWord(1, 4095, 2), planetWord(1, 1001, 3)},
-         3, 2, 3095},
+        {"highest y wins",
+         {planetWord(0, 1500, 1), planetWord(1, 4095, 2), planetWord(1, 1001, 3)},
+         3,
+         2,
+         3095},
         // A record that passes the terminator test ends the list where it stands.
-        {"terminator-like record", {planetWord(5, 1100, 1), planetWord(2, 1024, 0), planetWord(9, 2000, 1)},
-         1, 5, 100},
+        {"terminator-like record",
+         {planetWord(5, 1100, 1), planetWord(2, 1024, 0), planetWord(9, 2000, 1)},
+         1,
+         5,
+         100},
     };
     for (const Case& c : cases) {
         Scanned s = scanRecords(c.records);
@@ -74,8 +85,9 @@ TEST(ScanPlanets, RecordBelowTheOriginIsCountedButHasNoRow)
     EXPECT_EQ(s.list.count, 3u);
     EXPECT_EQ(s.list.xSum, 14u);
     EXPECT_EQ(s.list.maxYOffset, 200u); // not 999 - 1000 wrapped around
-    EXPECT_EQ(s.printed, "Warning: planet 1 has Y 999, below 1000, so it has no pixel in the bitmap\n"
-                         "Warning: planet 2 has Y 0, below 1000, so it has no pixel in the bitmap\n");
+    EXPECT_EQ(s.printed,
+              "Warning: planet 1 has Y 999, below 1000, so it has no pixel in the bitmap\n"
+              "Warning: planet 2 has Y 0, below 1000, so it has no pixel in the bitmap\n");
 }
 
 TEST(ScanPlanets, ListThatRunsOffTheEnd)
@@ -92,15 +104,21 @@ TEST(ScanPlanets, ListThatRunsOffTheEnd)
         cut.resize(end - 4 + extra);
         Scanned s = scan(cut);
         EXPECT_EQ(s.status, ScanStatus::NoTerminator);
-        EXPECT_EQ(s.printed, "Error: the planet list runs off the end of the XY file: no terminator "
-                             "after 1 planets (the file ends at offset " +
-                                 std::to_string(cut.size()) + ")\n");
+        EXPECT_EQ(s.printed,
+                  "Error: the planet list runs off the end of the XY file: no terminator "
+                  "after 1 planets (the file ends at offset " +
+                      std::to_string(cut.size()) + ")\n");
     }
 }
 
 TEST(GeometryFor, DimensionsFromTheExtent)
 {
-    struct Case { uint64_t xSum; uint32_t maxYOffset; uint32_t width; uint32_t height; };
+    struct Case {
+        uint64_t xSum;
+        uint32_t maxYOffset;
+        uint32_t width;
+        uint32_t height;
+    };
     const Case cases[] = {
         {0, 0, 400, 400},   {399, 399, 400, 400}, {400, 400, 800, 800}, {700, 0, 800, 400},
         {799, 0, 800, 400}, {800, 0, 1200, 400},  {0, 3095, 400, 3200},
@@ -128,7 +146,9 @@ TEST(GeometryFor, RasterBeyond32BitsIsRefused)
     EXPECT_EQ(printed, "Error: the bitmap for this planet list would be 10737600 x 3200 pixels, "
                        "4295040000 bytes, too large to handle\n");
     // A sum that would wrap a 32-bit width is still seen for what it is.
-    printed = printedBy([&] { EXPECT_FALSE(geometryFor(PlanetList{0, 1, uint64_t(1) << 32, 0}, g)); });
+    printed = printedBy([&] {
+        EXPECT_FALSE(geometryFor(PlanetList{0, 1, uint64_t(1) << 32, 0}, g));
+    });
     EXPECT_NE(printed.find("4294967600 x 400 pixels"), std::string::npos) << printed;
 }
 

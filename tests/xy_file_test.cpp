@@ -4,18 +4,19 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(BlockHeader, FieldsAndTypeTestOnTheWholeWord)
 {
-    struct Case { BlockHeader word; uint32_t type; uint32_t size; };
+    struct Case {
+        BlockHeader word;
+        uint32_t type;
+        uint32_t size;
+    };
     const Case cases[] = {
-        {0x2000, 8, 0},
-        {0x201E, 8, 30},
-        {0x1FFF, 7, 1023},
-        {0x1C00, 7, 0},
-        {0xFC00, 63, 0},
-        {0x0002, 0, 2},
+        {0x2000, 8, 0}, {0x201E, 8, 30}, {0x1FFF, 7, 1023},
+        {0x1C00, 7, 0}, {0xFC00, 63, 0}, {0x0002, 0, 2},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(blockType(c.word), c.type) << std::hex << c.word;
@@ -25,13 +26,17 @@ TEST(BlockHeader, FieldsAndTypeTestOnTheWholeWord)
 
 TEST(BlockHeader, WalkDropsTheLowestBitOfTheSize)
 {
-    struct Case { uint64_t offset; BlockHeader word; uint64_t next; };
+    struct Case {
+        uint64_t offset;
+        BlockHeader word;
+        uint64_t next;
+    };
     const Case cases[] = {
-        {0, 0x2000, 2},         // empty payload
-        {0, 0x201E, 32},        // even size: header plus payload
-        {0, 0x201F, 32},        // odd size 31: one byte less than 2 + 31
-        {32, 0x1C01, 34},       // size 1 walks as 0
-        {100, 0x1FFF, 1124},    // 1023 walks as 1022
+        {0, 0x2000, 2},      // empty payload
+        {0, 0x201E, 32},     // even size: header plus payload
+        {0, 0x201F, 32},     // odd size 31: one byte less than 2 + 31
+        {32, 0x1C01, 34},    // size 1 walks as 0
+        {100, 0x1FFF, 1124}, // 1023 walks as 1022
     };
     for (const Case& c : cases)
         EXPECT_EQ(nextBlock(c.offset, c.word), c.next) << std::hex << c.word;
@@ -39,7 +44,10 @@ TEST(BlockHeader, WalkDropsTheLowestBitOfTheSize)
 
 TEST(PlanetRecord, DecodeAndEncodeTheThreeFields)
 {
-    struct Case { uint32_t word; PlanetRecord record; };
+    struct Case {
+        uint32_t word;
+        PlanetRecord record;
+    };
     const Case cases[] = {
         {0x00000000, {0, 0, 0}},
         {0x000FA000 | 5, {5, 1000, 0}},
@@ -64,15 +72,16 @@ TEST(PlanetRecord, EncodeMasksEachFieldToItsWidth)
 
 TEST(Terminator, ThreeMaskTest)
 {
-    struct Case { uint32_t word; bool terminator; };
+    struct Case {
+        uint32_t word;
+        bool terminator;
+    };
     const Case cases[] = {
-        {0x00000002, true},
-        {0x001F0002, true},   // high half 31: still below 32
-        {0x00200002, false},  // high half 32
-        {0x00000003, false},
-        {0x00010002, true},
-        {0x00000402, false},  // bit 10 set: low half is not 0x0002
-        {0x40000002, false},  // ident bits set
+        {0x00000002, true},  {0x001F0002, true}, // high half 31: still below 32
+        {0x00200002, false},                     // high half 32
+        {0x00000003, false}, {0x00010002, true},
+        {0x00000402, false}, // bit 10 set: low half is not 0x0002
+        {0x40000002, false}, // ident bits set
         {0xFFFFFFFF, false},
     };
     for (const Case& c : cases)
@@ -93,7 +102,11 @@ TEST(Terminator, RealRecordsThatLookLikeTheEnd)
 
 TEST(PlanetListStart, WalksTwiceFromTheStart)
 {
-    struct Case { uint16_t first; uint16_t second; uint32_t start; };
+    struct Case {
+        uint16_t first;
+        uint16_t second;
+        uint32_t start;
+    };
     const Case cases[] = {
         {0x201E, 0x1C28, 2 + 30 + 2 + 40},
         {0x201F, 0x1C28, 2 + 30 + 2 + 40}, // odd header size: second block one byte early
@@ -173,8 +186,8 @@ TEST(ValidateXyFile, ChecksInOrderWithTheirMessages)
          "Error: XY file is only 4 bytes long; the magic id at offset 2 is missing\n"},
         {"short file, magic already wrong", with([](XyLayout& l) { l.magic = "JX"; }), 4,
          XyCheck::NotGameFile, "This isn't a zelvar! file. (magic id fail)\n"},
-        {"short file, type warning first", with([](XyLayout& l) { l.firstHeader = 0x001E; }),
-         3, XyCheck::Truncated,
+        {"short file, type warning first", with([](XyLayout& l) { l.firstHeader = 0x001E; }), 3,
+         XyCheck::Truncated,
          "Warning: first block is not type 8\n"
          "Error: XY file is only 3 bytes long; the magic id at offset 2 is missing\n"},
         {"no filetype byte", XyLayout{}, 16, XyCheck::Truncated,
@@ -202,7 +215,8 @@ TEST(ValidateXyFile, OddHeaderSizeFindsTheSecondBlockOneByteEarly)
     layout.firstHeader = 0x201F;
     std::vector<uint8_t> bytes = buildXyFile(layout);
     ASSERT_EQ(bytes[32] | bytes[33] << 8, layout.secondHeader);
-    std::string printed = printedBy([&] { EXPECT_EQ(validateXyFile(viewOver(bytes)), XyCheck::Valid); });
+    std::string printed =
+        printedBy([&] { EXPECT_EQ(validateXyFile(viewOver(bytes)), XyCheck::Valid); });
     EXPECT_EQ(printed, "");
 }
 

@@ -10,7 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 bool parseNumber(const char* text, uint64_t& value)
 {
@@ -45,7 +46,7 @@ int main(int argc, char** argv)
     uint64_t seed = 1;
     PlanetSpread spread;
     const char* out = nullptr;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
         const char* arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         uint64_t number = 0;

@@ -6,7 +6,8 @@
 #include <set>
 #include <utility>
 
-namespace {
+namespace
+{
 
 void appendLe16(std::vector<uint8_t>& out, uint16_t word)
 {
@@ -21,7 +22,10 @@ void appendLe32(std::vector<uint8_t>& out, uint32_t word)
 }
 
 // A block's payload as the walk sees it: the size with its lowest bit cleared.
-uint32_t walkedPayload(uint16_t header) { return (header & 0x3FEu); }
+uint32_t walkedPayload(uint16_t header)
+{
+    return (header & 0x3FEu);
+}
 
 void appendPattern(std::vector<uint8_t>& out, uint32_t count)
 {
@@ -96,7 +100,8 @@ bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    // An empty vector may have no storage at all: fwrite must not see its null data.
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && ok;
 }
 

@@ -9,12 +9,12 @@
 // The parts of an XY file that the tools read, plus what follows the planet list.
 struct XyLayout {
     uint16_t firstHeader = (8 << 10) | 30;  // type 8, 30 bytes of payload
-    std::string magic = "J3J3";              // the first four bytes of the payload
-    uint8_t filetype = 0;                    // the byte at offset 16
+    std::string magic = "J3J3";             // the first four bytes of the payload
+    uint8_t filetype = 0;                   // the byte at offset 16
     uint16_t secondHeader = (7 << 10) | 40; // type 7, 40 bytes of payload
-    std::vector<uint32_t> records;           // planet words, in list order
-    bool terminated = true;                  // append the terminator word 0x00000002
-    uint32_t trailerBytes = 24;              // patterned bytes after the list
+    std::vector<uint32_t> records;          // planet words, in list order
+    bool terminated = true;                 // append the terminator word 0x00000002
+    uint32_t trailerBytes = 24;             // patterned bytes after the list
 };
 
 // The bytes of the file described by `layout`. Payload bytes that the tools never read
@@ -32,10 +32,10 @@ uint32_t planetWord(uint32_t xDistance, uint32_t y, uint32_t ident);
 // record look like a terminator.
 struct PlanetSpread {
     uint32_t count = 40;
-    uint32_t width = 800;        // columns drawn from [0, width), when dxMax is 0
-    uint32_t dxMin = 0;          // otherwise distances drawn from [dxMin, dxMax]
+    uint32_t width = 800; // columns drawn from [0, width), when dxMax is 0
+    uint32_t dxMin = 0;   // otherwise distances drawn from [dxMin, dxMax]
     uint32_t dxMax = 0;
-    uint32_t yMin = 1000;        // Y drawn from [yMin, yMax]
+    uint32_t yMin = 1000; // Y drawn from [yMin, yMax]
     uint32_t yMax = 1799;
 };
 std::vector<uint32_t> randomPlanets(uint64_t seed, const PlanetSpread& spread);

@@ -1,14 +1,19 @@
 #include "platform.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
-int fdOf(intptr_t handle) { return static_cast<int>(handle); }
+int fdOf(intptr_t handle)
+{
+    return static_cast<int>(handle);
+}
 
 } // namespace
 
@@ -67,6 +72,9 @@ Identity platformIdentify(const MappedXyFile& xy, const char* path)
 
 bool platformCreateOutput(const char* path, OutputFile& out)
 {
+    // A pipe whose reader has gone must fail the write with a message, not end the
+    // process silently.
+    signal(SIGPIPE, SIG_IGN);
     int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
@@ -99,4 +107,7 @@ bool platformCloseOutput(OutputFile& out)
     return result == 0;
 }
 
-void platformRemoveFile(const char* path) { unlink(path); }
+void platformRemoveFile(const char* path)
+{
+    unlink(path);
+}

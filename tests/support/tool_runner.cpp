@@ -19,7 +19,8 @@
 #error "SKYDUMP_BUILT must name the built skydump"
 #endif
 
-namespace {
+namespace
+{
 
 std::string slurp(const std::string& path)
 {
@@ -56,7 +57,8 @@ ToolRun runArgv(std::vector<std::string> argv, const RunOptions& options)
             struct rlimit limit = {rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
-        if (options.uid >= 0 && (setgid(gid_t(options.uid)) != 0 || setuid(uid_t(options.uid)) != 0))
+        if (options.uid >= 0 &&
+            (setgid(gid_t(options.uid)) != 0 || setuid(uid_t(options.uid)) != 0))
             _exit(125);
         std::vector<char*> raw;
         for (std::string& arg : argv)
@@ -97,7 +99,10 @@ std::string invokedName(Tool tool)
     return run.status == 0 && !name.empty() ? name : toolPath(tool);
 }
 
-bool underEmulator() { return !envOr("SKY_EMULATOR", "").empty(); }
+bool underEmulator()
+{
+    return !envOr("SKY_EMULATOR", "").empty();
+}
 
 ToolRun runTool(Tool tool, const std::vector<std::string>& args, const RunOptions& options)
 {
@@ -109,7 +114,10 @@ ToolRun runTool(Tool tool, const std::vector<std::string>& args, const RunOption
     return runArgv(argv, options);
 }
 
-ToolRun runCommand(const std::vector<std::string>& argv) { return runArgv(argv, {}); }
+ToolRun runCommand(const std::vector<std::string>& argv)
+{
+    return runArgv(argv, {});
+}
 
 std::string screen(const std::string& text)
 {

@@ -6,9 +6,9 @@
 #include <vector>
 
 struct ToolRun {
-    int status = -1;  // exit status, or -1 when the program did not exit normally
-    std::string out;  // everything written to standard output
-    std::string err;  // everything written to standard error
+    int status = -1; // exit status, or -1 when the program did not exit normally
+    std::string out; // everything written to standard output
+    std::string err; // everything written to standard error
 };
 
 struct RunOptions {
@@ -48,8 +48,9 @@ bool haveProgram(const std::string& program);
 
 // A fresh directory under the system's temporary directory, removed with everything in
 // it when the object goes away.
-class TempDir {
-public:
+class TempDir
+{
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -57,6 +58,6 @@ public:
     std::string path(const std::string& name) const { return root_ + "/" + name; }
     const std::string& root() const { return root_; }
 
-private:
+  private:
     std::string root_;
 };

@@ -1,0 +1,224 @@
+// skydump from the outside: the exact bytes it writes, and every way writing can fail.
+// Each run checks the exit status, the exact output, and that the XY file is unchanged.
+#include "pbm_image.h"
+#include "xy_fixtures.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace
+{
+
+XyFixture writeRecords(const TempDir& dir, const std::vector<uint32_t>& records)
+{
+    XyLayout layout;
+    layout.records = records;
+    return writeXy(dir, "universe.xy", layout);
+}
+
+std::string detected(size_t count)
+{
+    return bannerOf(Tool::Skydump) + screen(std::to_string(count) + " planets detected\n");
+}
+
+TEST(Skydump, WritesTheExactBitmap)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint32_t> records;
+        uint32_t width;
+        uint32_t height;
+        std::vector<Pixel> black;
+    };
+    const Case cases[] = {
+        {"no planets", {}, 400, 400, {}},
+        {"xSum 700, every y 1000",
+         {planetWord(300, 1000, 1), planetWord(400, 1000, 2)},
+         800,
+         400,
+         {{300, 399}, {700, 399}}},
+        {"two planets on one pixel",
+         {planetWord(20, 1100, 1), planetWord(0, 1100, 2)},
+         400,
+         400,
+         {{20, 299}}},
+        {"y 1000 in the bottom row, first distance 0 in column 0",
+         {planetWord(0, 1000, 5)},
+         400,
+         400,
+         {{0, 399}}},
+        {"last byte of the top row", {planetWord(399, 1399, 1)}, 400, 400, {{399, 0}}},
+        {"y below 1000 left out",
+         {planetWord(10, 990, 1), planetWord(10, 1010, 2)},
+         400,
+         400,
+         {{20, 389}}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        XyFixture xy = writeRecords(dir, c.records);
+        std::string pbm = dir.path("map.pbm");
+        ToolRun run = runTool(Tool::Skydump, {xy.path, pbm});
+        EXPECT_EQ(run.status, 0) << c.name;
+        if (std::string(c.name) == "y below 1000 left out") {
+            EXPECT_EQ(run.out, bannerOf(Tool::Skydump) +
+                                   screen("Warning: planet 0 has Y 990, below 1000, so it has "
+                                          "no pixel in the bitmap\n2 planets detected\n"));
+        } else {
+            EXPECT_EQ(run.out, detected(c.records.size())) << c.name;
+        }
+        EXPECT_EQ(run.err, "") << c.name;
+        EXPECT_EQ(fileBytes(pbm), makePbm(c.width, c.height, c.black)) << c.name;
+        EXPECT_EQ(fileBytes(xy.path), xy.bytes) << c.name;
+    }
+}
+
+TEST(Skydump, ReplacesALongerFileWhole)
+{
+    TempDir dir;
+    XyFixture xy = writeRecords(dir, {planetWord(3, 1003, 1)});
+    std::string pbm = writeBytes(dir, "map.pbm", std::vector<uint8_t>(100000, 0xFF));
+    ToolRun run = runTool(Tool::Skydump, {xy.path, pbm});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(fileBytes(pbm), makePbm(400, 400, {{3, 396}}));
+}
+
+// A failed run: its exact output and status, no output file left where `gone` is set,
+// and the XY file untouched.
+void expectFailure(const XyFixture& xy, const std::string& pbm, const std::string& message,
+                   const RunOptions& options, bool gone)
+{
+    ToolRun run = runTool(Tool::Skydump, {xy.path, pbm}, options);
+    EXPECT_EQ(run.status, 1) << pbm;
+    EXPECT_EQ(run.out, detected(1) + screen(message)) << pbm;
+    EXPECT_EQ(run.err, "") << pbm;
+    if (gone) {
+        EXPECT_EQ(access(pbm.c_str(), F_OK), -1) << pbm << " was left behind";
+    }
+    EXPECT_EQ(fileBytes(xy.path), xy.bytes) << pbm;
+}
+
+TEST(Skydump, OutputThatCannotBeCreated)
+{
+    TempDir dir;
+    XyFixture xy = writeRecords(dir, {planetWord(3, 1003, 1)});
+    std::string pbm = dir.path("no-such-directory/map.pbm");
+    expectFailure(xy, pbm, "error opening " + pbm + " for write.\n", {}, true);
+}
+
+TEST(Skydump, WriteFailures)
+{
+    if (underEmulator())
+        GTEST_SKIP() << "/dev/full and file-size limits are Linux features";
+    TempDir dir;
+    XyFixture xy = writeRecords(dir, {planetWord(3, 1003, 1)});
+    expectFailure(xy, "/dev/full", "error writing /dev/full.\n", {}, false);
+    // The header fits in the limit, the raster does not: the half-written file goes.
+    RunOptions limited;
+    limited.fileSizeLimit = 1000;
+    std::string pbm = dir.path("map.pbm");
+    expectFailure(xy, pbm, "error writing " + pbm + ".\n", limited, true);
+}
+
+TEST(Skydump, RefusesToWriteOverTheXyFile)
+{
+    TempDir dir;
+    XyFixture xy = writeRecords(dir, {planetWord(3, 1003, 1)});
+    std::string hardLink = dir.path("hard.pbm");
+    std::string symbolic = dir.path("soft.pbm");
+    ASSERT_EQ(link(xy.path.c_str(), hardLink.c_str()), 0);
+    ASSERT_EQ(symlink(xy.path.c_str(), symbolic.c_str()), 0);
+    std::string roundabout = dir.root() + "/./universe.xy";
+    for (const std::string& pbm : {xy.path, hardLink, symbolic, roundabout})
+        expectFailure(xy, pbm,
+                      "Error: " + pbm + " is the XY file itself; give the bitmap another name.\n",
+                      {}, false);
+}
+
+TEST(Skydump, OutputsThatAreNotRegularFiles)
+{
+    if (underEmulator())
+        GTEST_SKIP() << "/dev/null and named pipes are Linux features";
+    TempDir dir;
+    XyFixture xy = writeRecords(dir, {planetWord(3, 1003, 1), planetWord(500, 1500, 2)});
+    ToolRun run = runTool(Tool::Skydump, {xy.path, "/dev/null"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, detected(2));
+    if (!haveProgram("pamfile"))
+        GTEST_SKIP() << "netpbm's pamfile is not installed (apt-get install netpbm)";
+    // -allimages makes pamfile read the stream to its end, so the whole bitmap passes.
+    std::string fifo = dir.path("pipe.pbm");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ToolRun reader;
+    std::thread readBack([&] { reader = runCommand({"pamfile", "-allimages", fifo}); });
+    run = runTool(Tool::Skydump, {xy.path, fifo});
+    readBack.join();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, detected(2));
+    EXPECT_EQ(reader.status, 0);
+    EXPECT_EQ(reader.out, fifo + ":\tImage 0:\tPBM raw, 800 by 800\n");
+
+    // A reader that stops after the header: the rest cannot be written, and the run
+    // says so instead of dying silently of a broken pipe.
+    std::thread readHead([&] { reader = runCommand({"head", "-c", "5", fifo}); });
+    run = runTool(Tool::Skydump, {xy.path, fifo});
+    readHead.join();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, detected(2) + "error writing " + fifo + ".\n");
+    EXPECT_EQ(reader.out, "P4\n80");
+    EXPECT_EQ(access(fifo.c_str(), F_OK), 0) << "a named pipe is not removed";
+    EXPECT_EQ(fileBytes(xy.path), xy.bytes);
+}
+
+// netpbm reads what skydump writes: the same size and the same black pixels.
+TEST(Skydump, NetpbmSeesTheSamePixels)
+{
+    for (const char* program : {"pamfile", "pbmtoascii", "pnmtopng", "pngtopnm", "pnmnoraw"})
+        if (!haveProgram(program))
+            GTEST_SKIP() << "netpbm's " << program << " is not installed (apt-get install netpbm)";
+    TempDir dir;
+    PlanetSpread spread;
+    spread.count = 60;
+    spread.width = 1100;
+    spread.yMax = 1700;
+    XyFixture xy = writeRecords(dir, randomPlanets(42, spread));
+    std::string pbm = dir.path("map.pbm");
+    ASSERT_EQ(runTool(Tool::Skydump, {xy.path, pbm}).status, 0);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<Pixel> black;
+    ASSERT_TRUE(readPbm(fileBytes(pbm), width, height, black));
+    ASSERT_EQ(black.size(), 60u);
+
+    ToolRun info = runCommand({"pamfile", pbm});
+    EXPECT_EQ(info.out, pbm + ":\tPBM raw, 1200 by 800\n");
+
+    // The plain (ASCII) form lists every pixel: 1 is black.
+    ToolRun plain = runCommand({"pnmnoraw", pbm});
+    ASSERT_EQ(plain.status, 0);
+    std::vector<Pixel> seen;
+    std::string digits;
+    size_t headerEnd = plain.out.find("1200 800\n");
+    ASSERT_NE(headerEnd, std::string::npos);
+    for (char c : plain.out.substr(headerEnd + 9))
+        if (c == '0' || c == '1')
+            digits += c;
+    ASSERT_EQ(digits.size(), size_t(1200) * 800);
+    for (size_t i = 0; i < digits.size(); ++i)
+        if (digits[i] == '1')
+            seen.push_back({uint32_t(i % 1200), uint32_t(i / 1200)});
+    EXPECT_EQ(seen, black);
+
+    // To PNG and back gives the identical P4 file.
+    std::string png = dir.path("map.png");
+    std::string back = dir.path("back.pbm");
+    ToolRun toPng = runCommand({"sh", "-c", "pnmtopng '" + pbm + "' > '" + png + "'"});
+    ASSERT_EQ(toPng.status, 0) << toPng.err;
+    ToolRun fromPng = runCommand({"sh", "-c", "pngtopnm '" + png + "' > '" + back + "'"});
+    ASSERT_EQ(fromPng.status, 0) << fromPng.err;
+    EXPECT_EQ(fileBytes(back), fileBytes(pbm));
+}
+
+} // namespace
