@@ -24,10 +24,24 @@ windows:
 	cmake -S . -B $(WIN_BUILD) --toolchain cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 
+# The whole edit cycle: make a universe, export it, move one planet 20 rows down in the
+# bitmap (pbmpixel stands in for a bitmap editor), import it, export again and show
+# which pixel changed.
 demo: build
 	mkdir -p $(DEMO)
 	$(BUILD)/tools/mkxy --seed 7 --planets 40 $(DEMO)/example.xy
 	$(BUILD)/export/skydump $(DEMO)/example.xy $(DEMO)/example.pbm
+	cp $(DEMO)/example.pbm $(DEMO)/edited.pbm
+	set -- $$($(BUILD)/tools/pbmpixel list $(DEMO)/edited.pbm | head -n 1) && \
+	  echo "moving the planet at column $$1, row $$2 to row $$(($$2 + 20))" && \
+	  $(BUILD)/tools/pbmpixel clear $(DEMO)/edited.pbm $$1 $$2 && \
+	  $(BUILD)/tools/pbmpixel set $(DEMO)/edited.pbm $$1 $$(($$2 + 20))
+	cp $(DEMO)/example.xy $(DEMO)/edited.xy
+	$(BUILD)/import/skyload $(DEMO)/edited.xy $(DEMO)/edited.pbm
+	$(BUILD)/export/skydump $(DEMO)/edited.xy $(DEMO)/after.pbm
+	$(BUILD)/tools/pbmpixel list $(DEMO)/example.pbm > $(DEMO)/before.txt
+	$(BUILD)/tools/pbmpixel list $(DEMO)/after.pbm > $(DEMO)/after.txt
+	diff $(DEMO)/before.txt $(DEMO)/after.txt || true
 
 check: build
 	ctest --test-dir $(BUILD) -j$(JOBS) --output-on-failure

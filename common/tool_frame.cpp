@@ -27,6 +27,18 @@ ToolStatus openXyFile(const char* path, ToolMode mode, MappedXyFile& xy)
     return ToolStatus::CantMap;
 }
 
+bool flushXyFile(const MappedXyFile& xy)
+{
+    // Releasing the view would write the pages back too, but without telling anyone when
+    // that fails; an explicit flush lets the run end with a failure instead.
+    if (platformFlushView(xy))
+        return true;
+    std::printf("Error: the changed planet records could not be written back to the XY file "
+                "(%llu bytes)\n",
+                static_cast<unsigned long long>(xy.length));
+    return false;
+}
+
 void closeXyFile(MappedXyFile& xy)
 {
     platformRelease(xy);

@@ -40,6 +40,10 @@ ByteView viewOf(const MappedXyFile& xy);
 // or CantMap (no message).
 ToolStatus openXyFile(const char* path, ToolMode mode, MappedXyFile& xy);
 
+// Writes the changes made through a read-write view to the file on disk. A failure gets
+// an "Error: " line and false: the caller must not report the run as a success.
+bool flushXyFile(const MappedXyFile& xy);
+
 // Releases the view, the mapping and the file, in that order.
 void closeXyFile(MappedXyFile& xy);
 

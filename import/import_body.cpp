@@ -1,8 +1,21 @@
 #include "import_body.h"
 
-// FIXME: the bitmap reader and the star placement are not written yet; the import
-// changes nothing after counting the planets.
-ToolStatus importBody(const MappedXyFile&, const PlanetList&, const MapGeometry&, const char*)
+#include "pbm_reader.h"
+#include "star_placement.h"
+
+ToolStatus importBody(const MappedXyFile& xy, const PlanetList& planets,
+                      const MapGeometry& geometry, const char* pbmPath)
 {
-    return ToolStatus::Ok;
+    BitmapInput input{};
+    PbmStatus read = readBitmap(pbmPath, geometry, input);
+    bool placed = read == PbmStatus::Ok &&
+                  placeStars(input.raster, geometry, planets,
+                             WritableView{xy.base, viewOf(xy).size}) == PlacementStatus::Ok;
+    // The raster and the stream go back on every path, the failed ones included.
+    releaseBitmap(input);
+    if (!placed)
+        return ToolStatus::Failure;
+    // The records are written through the mapping; flushing now turns a failed write-back
+    // into a failed run instead of a silent loss when the view is released.
+    return flushXyFile(xy) ? ToolStatus::Ok : ToolStatus::Failure;
 }

@@ -57,6 +57,10 @@ ToolRun runArgv(std::vector<std::string> argv, const RunOptions& options)
             struct rlimit limit = {rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
+        if (options.memoryLimit >= 0) {
+            struct rlimit limit = {rlim_t(options.memoryLimit), rlim_t(options.memoryLimit)};
+            setrlimit(RLIMIT_AS, &limit);
+        }
         if (options.uid >= 0 &&
             (setgid(gid_t(options.uid)) != 0 || setuid(uid_t(options.uid)) != 0))
             _exit(125);

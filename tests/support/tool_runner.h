@@ -15,6 +15,7 @@ struct RunOptions {
     bool emptyArgv = false;     // start the program with no argument vector at all
     long uid = -1;              // run as this user (needs root), when not -1
     int64_t fileSizeLimit = -1; // RLIMIT_FSIZE in bytes, when not -1
+    int64_t memoryLimit = -1;   // RLIMIT_AS in bytes, when not -1
 };
 
 enum class Tool { Skydump, Skyload };
