@@ -2,10 +2,12 @@
 // source on the same inputs: the files they write must be identical byte for byte, and
 // their standard output the same text with Windows line ends. Outside the emulator
 // there is nothing to compare with, and these tests skip.
+#include "pbm_fixtures.h"
 #include "xy_fixtures.h"
 
 #include <cctype>
 #include <gtest/gtest.h>
+#include <random>
 #include <unistd.h>
 
 namespace
@@ -42,9 +44,23 @@ std::string afterBanner(const ToolRun& run, const std::string& banner)
     return run.out.size() < banner.size() ? "" : run.out.substr(banner.size());
 }
 
+// Checks that the two builds' runs of `tool` ended alike: the same status, and the same
+// text after the banner, with the platform's line ends.
+void expectAlike(Tool tool, const ToolRun& windows, const ToolRun& linux, const std::string& what)
+{
+    EXPECT_EQ(windows.status, linux.status) << what;
+    std::string name = tool == Tool::Skydump ? "skydump" : "skyload";
+    EXPECT_EQ(windows.out.rfind(name + " - v1.01\r\nCompiled ", 0), 0u) << what;
+    EXPECT_EQ(afterBanner(windows, bannerOf(tool)),
+              withCrLf(afterBanner(linux, nativeBannerOf(tool))))
+        << what;
+    EXPECT_EQ(windows.err, "") << what;
+    EXPECT_EQ(linux.err, "") << what;
+}
+
 // Runs both builds of `tool` on the same arguments, one after the other, and checks
-// that they end alike: the same status, the same text with the platform's line ends.
-// `written` is read after each run: the file that run wrote (empty when it wrote none).
+// that they end alike. `written` is read after each run: the file that run wrote (empty
+// when it wrote none).
 void expectSameRun(Tool tool, const std::vector<std::string>& args, const std::string& written,
                    const std::string& what, std::vector<uint8_t>& windowsBytes,
                    std::vector<uint8_t>& linuxBytes)
@@ -55,14 +71,30 @@ void expectSameRun(Tool tool, const std::vector<std::string>& args, const std::s
     unlink(written.c_str());
     ToolRun linux = runNativeTool(tool, args);
     linuxBytes = fileBytes(written);
-    EXPECT_EQ(windows.status, linux.status) << what;
-    std::string name = tool == Tool::Skydump ? "skydump" : "skyload";
-    EXPECT_EQ(windows.out.rfind(name + " - v1.01\r\nCompiled ", 0), 0u) << what;
-    EXPECT_EQ(afterBanner(windows, bannerOf(tool)),
-              withCrLf(afterBanner(linux, nativeBannerOf(tool))))
-        << what;
-    EXPECT_EQ(windows.err, "") << what;
-    EXPECT_EQ(linux.err, "") << what;
+    expectAlike(tool, windows, linux, what);
+}
+
+// Runs both builds of skyload, each on a fresh copy of the same XY file and bitmap, and
+// checks that they end alike and leave the same XY file. Returns that file.
+std::vector<uint8_t> expectSameImport(const TempDir& dir, const std::vector<uint32_t>& records,
+                                      const std::vector<uint8_t>& pbm, const std::string& what)
+{
+    XyLayout layout;
+    layout.records = records;
+    XyFixture xy = writeXy(dir, "universe.xy", layout);
+    std::string bitmap = writeBytes(dir, "map.pbm", pbm);
+    ToolRun windows = runTool(Tool::Skyload, {xy.path, bitmap});
+    std::vector<uint8_t> windowsXy = fileBytes(xy.path);
+    writeXy(dir, "universe.xy", layout);
+    ToolRun linux = runNativeTool(Tool::Skyload, {xy.path, bitmap});
+    std::vector<uint8_t> linuxXy = fileBytes(xy.path);
+    expectAlike(Tool::Skyload, windows, linux, what);
+    EXPECT_TRUE(windowsXy == linuxXy) << what << ": the XY files differ";
+    EXPECT_EQ(fileBytes(bitmap), pbm) << what << ": the bitmap was changed";
+    if (windows.status != 0) {
+        EXPECT_EQ(windowsXy, xy.bytes) << what << ": a refused run changed the XY file";
+    }
+    return windowsXy;
 }
 
 TEST_F(WindowsBuild, ExportIsIdenticalToTheLinuxExport)
@@ -142,6 +174,40 @@ TEST_F(WindowsBuild, FailuresEndAlike)
             EXPECT_EQ(fileBytes(notGame.path), notGame.bytes) << what;
         }
     }
+}
+
+TEST_F(WindowsBuild, ImportIsIdenticalToTheLinuxImport)
+{
+    TempDir dir;
+    for (const PlacementCase& c : placementCases()) {
+        expectSameImport(dir, c.records, p4File(withStars(c.records, c.stars)), c.name);
+    }
+    std::vector<uint32_t> ending = planetsEndingWith(2, 1024);
+    expectSameImport(dir, ending, p4File(drawPlanets(ending)), "a star stored as the end");
+    std::mt19937_64 random(5150);
+    for (const std::vector<uint32_t>& records : randomPlanetLists(300, 1)) {
+        std::string what = std::to_string(records.size()) + " planets";
+        Bitmap bitmap = drawPlanets(records);
+        std::vector<uint8_t> unchanged = expectSameImport(dir, records, p4File(bitmap), what);
+        // The unchanged bitmap gives back every position: the runs did place the stars.
+        XyLayout layout;
+        layout.records = records;
+        std::vector<uint32_t> placed = recordsIn(unchanged, layout);
+        ASSERT_EQ(placed.size(), records.size()) << what;
+        for (size_t i = 0; i < records.size(); ++i) {
+            EXPECT_EQ(fieldsOf(placed[i]).xDistance, fieldsOf(records[i]).xDistance) << what;
+            EXPECT_EQ(fieldsOf(placed[i]).y, fieldsOf(records[i]).y) << what;
+        }
+        editRandomly(bitmap, random);
+        expectSameImport(dir, records, p4File(bitmap), what + ", edited");
+    }
+}
+
+TEST_F(WindowsBuild, BitmapRejectionsAreIdentical)
+{
+    TempDir dir;
+    for (const HeaderCase& c : headerCases())
+        expectSameImport(dir, headerCasePlanets(), headerCaseFile(c), c.name);
 }
 
 // The same file by other names that only Windows gives it: its DOS path, in other case.
