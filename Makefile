@@ -69,4 +69,5 @@ dist: windows
 	cmake --build $(WIN_BUILD) --target dist
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(DEMO) dist
+	# guide/ holds the files of the README's guided example.
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(DEMO) guide dist
