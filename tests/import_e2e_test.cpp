@@ -3,6 +3,7 @@
 // the exit status and the exact output; every refused run checks that the XY file is
 // byte-identical, and every accepted one that it holds exactly what the literal model of
 // the placement predicts.
+#include "editors.h"
 #include "pbm_fixtures.h"
 #include "pbm_image.h"
 #include "xy_fixtures.h"
@@ -221,7 +222,8 @@ TEST(Skyload, EditedExportPlacesAsTheModelSays)
 
 TEST(Skyload, PointDrawnByImageMagick)
 {
-    if (!haveProgram("convert"))
+    std::string convert = imageMagick("convert");
+    if (convert.empty())
         GTEST_SKIP() << "ImageMagick's convert is not installed (apt-get install imagemagick)";
     PlanetSpread spread;
     spread.count = 50;
@@ -238,8 +240,8 @@ TEST(Skyload, PointDrawnByImageMagick)
     setPixel(bitmap, column, row);
     std::string after = dir.path("after.pbm");
     std::string point = "point " + std::to_string(column) + "," + std::to_string(row);
-    ToolRun convert = runCommand({"convert", before, "-fill", "black", "-draw", point, after});
-    ASSERT_EQ(convert.status, 0) << convert.err;
+    ToolRun draw = runCommand({convert, before, "-fill", "black", "-draw", point, after});
+    ASSERT_EQ(draw.status, 0) << draw.err;
     EXPECT_EQ(bitmapIn(fileBytes(after)).raster, bitmap.raster) << "ImageMagick drew elsewhere";
     Imported imported = runImport(dir, records, fileBytes(after));
     expectAsModelled(imported, records, bitmap, "ImageMagick");

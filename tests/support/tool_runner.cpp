@@ -125,6 +125,20 @@ std::string toolPath(Tool tool)
                                  : envOr("SKYLOAD", SKYLOAD_BUILT);
 }
 
+std::string windowsPath(const std::string& path)
+{
+    if (!underEmulator())
+        return path;
+    ToolRun run = runCommand({"winepath", "-w", path});
+    std::string name = run.out.substr(0, run.out.find_first_of("\r\n"));
+    return run.status == 0 && !name.empty() ? name : path;
+}
+
+std::string invokedName(Tool tool)
+{
+    return windowsPath(toolPath(tool));
+}
+
 bool underEmulator()
 {
     return !envOr("SKY_EMULATOR", "").empty();
@@ -138,6 +152,13 @@ ToolRun runTool(Tool tool, const std::vector<std::string>& args, const RunOption
     argv.push_back(toolPath(tool));
     argv.insert(argv.end(), args.begin(), args.end());
     return runArgv(argv, options);
+}
+
+ToolRun runNativeTool(Tool tool, const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv = {tool == Tool::Skydump ? SKYDUMP_BUILT : SKYLOAD_BUILT};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runArgv(argv, {});
 }
 
 ToolRun runCommand(const std::vector<std::string>& argv)
@@ -158,12 +179,26 @@ std::string screen(const std::string& text)
     return crlf;
 }
 
-std::string bannerOf(Tool tool)
+namespace
+{
+
+std::string bannerText(Tool tool, const std::string& stamp)
 {
     std::string name = tool == Tool::Skydump ? "skydump" : "skyload";
+    return name + " - v1.01\nCompiled " + stamp + "\n";
+}
+
+} // namespace
+
+std::string bannerOf(Tool tool)
+{
     // Programs built elsewhere (the Windows ones) carry their own build's stamp.
-    std::string stamp = envOr("SKY_EXPECTED_STAMP", BUILD_TIMESTAMP);
-    return screen(name + " - v1.01\nCompiled " + stamp + "\n");
+    return screen(bannerText(tool, envOr("SKY_EXPECTED_STAMP", BUILD_TIMESTAMP)));
+}
+
+std::string nativeBannerOf(Tool tool)
+{
+    return bannerText(tool, BUILD_TIMESTAMP);
 }
 
 bool haveProgram(const std::string& program)
