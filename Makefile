@@ -1,11 +1,17 @@
 # Convenience front end over CMake. `make demo` runs the tools on a generated example
-# universe; `make test` builds and runs every test, also under the sanitizers.
+# universe; `make test` builds and runs every test, also under the sanitizers, then the
+# end-to-end tests against the Windows programs under Wine, and runs each fuzz target
+# for a short while. `make windows` builds skydump.exe and skyload.exe; `make dist`
+# packs them with the README under dist/.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+WIN_BUILD ?= build-win
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 JOBS ?= 2
 DEMO ?= demo
 
-.PHONY: all build build-asan demo test check check-asan clean
+.PHONY: all build build-asan windows demo test check check-asan check-windows fuzz-smoke dist clean
 
 all: build
 
@@ -16,6 +22,10 @@ build:
 build-asan:
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKY_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+windows:
+	cmake -S . -B $(WIN_BUILD) --toolchain cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WIN_BUILD) -j$(JOBS)
 
 # The whole edit cycle: make a universe, export it, move one planet 20 rows down in the
 # bitmap (pbmpixel stands in for a bitmap editor), import it, export again and show
@@ -42,8 +52,29 @@ check: build
 check-asan: build-asan
 	ctest --test-dir $(ASAN_BUILD) -j$(JOBS) --output-on-failure
 
-test: check check-asan
+# The executables' own checks, then the Linux build's end-to-end tests against them.
+# Without MinGW-w64 or Wine this is skipped with a notice, except in CI, which installs
+# both (.ci/run).
+check-windows: build
+	@if command -v i686-w64-mingw32-g++ >/dev/null && command -v wine >/dev/null; then \
+	    $(MAKE) --no-print-directory windows && \
+	    ctest --test-dir $(WIN_BUILD) --output-on-failure && \
+	    $(WIN_BUILD)/run-e2e-under-wine.sh $(BUILD) -j$(JOBS) --output-on-failure; \
+	elif [ -n "$$CI" ]; then \
+	    echo "check-windows: MinGW-w64 or Wine is missing"; exit 1; \
+	else \
+	    echo "check-windows: SKIPPED: install g++-mingw-w64-i686, wine and wine32:i386 to run it"; \
+	fi
+
+# Each fuzz target for FUZZ_SECONDS (clang and libFuzzer; see "Fuzzing" in the README).
+fuzz-smoke:
+	FUZZ_BUILD=$(FUZZ_BUILD) fuzz/run $(FUZZ_SECONDS)
+
+test: check check-asan check-windows fuzz-smoke
+
+dist: windows
+	cmake --build $(WIN_BUILD) --target dist
 
 clean:
 	# guide/ holds the files of the README's guided example.
-	rm -rf $(BUILD) $(ASAN_BUILD) $(DEMO) guide
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(FUZZ_BUILD) $(DEMO) guide dist

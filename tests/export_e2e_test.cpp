@@ -111,8 +111,6 @@ TEST(Skydump, OutputThatCannotBeCreated)
 
 TEST(Skydump, WriteFailures)
 {
-    if (underEmulator())
-        GTEST_SKIP() << "/dev/full and file-size limits are Linux features";
     TempDir dir;
     XyFixture xy = writeRecords(dir, {planetWord(3, 1003, 1)});
     expectFailure(xy, "/dev/full", "error writing /dev/full.\n", {}, false);
@@ -186,8 +184,6 @@ TEST(Skydump, RefusesToWriteOverTheXyFile)
 
 TEST(Skydump, OutputsThatAreNotRegularFiles)
 {
-    if (underEmulator())
-        GTEST_SKIP() << "/dev/null and named pipes are Linux features";
     TempDir dir;
     XyFixture xy = writeRecords(dir, {planetWord(3, 1003, 1), planetWord(500, 1500, 2)});
     ToolRun run = runTool(Tool::Skydump, {xy.path, "/dev/null"});
@@ -206,14 +202,25 @@ TEST(Skydump, OutputsThatAreNotRegularFiles)
     EXPECT_EQ(run.out, detected(2));
     EXPECT_EQ(reader.status, 0);
     EXPECT_EQ(reader.out, fifo + ":\tImage 0:\tPBM raw, 800 by 800\n");
+    EXPECT_EQ(fileBytes(xy.path), xy.bytes);
+}
 
-    // A reader that stops after the header: the rest cannot be written, and the run
-    // says so instead of dying silently of a broken pipe.
+// A reader that stops after the header: the rest cannot be written, and the run says so
+// instead of dying silently of a broken pipe.
+TEST(Skydump, AReaderThatStopsEarlyFailsTheWrite)
+{
+    if (underEmulator())
+        GTEST_SKIP() << "Wine waits forever on a write to a named pipe whose reader has gone";
+    TempDir dir;
+    XyFixture xy = writeRecords(dir, {planetWord(3, 1003, 1), planetWord(500, 1500, 2)});
+    std::string fifo = dir.path("pipe.pbm");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ToolRun reader;
     std::thread readHead([&] { reader = runCommand({"head", "-c", "5", fifo}); });
-    run = runTool(Tool::Skydump, {xy.path, fifo});
+    ToolRun run = runTool(Tool::Skydump, {xy.path, fifo});
     readHead.join();
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, detected(2) + "error writing " + fifo + ".\n");
+    EXPECT_EQ(run.out, detected(2) + screen("error writing " + fifo + ".\n"));
     EXPECT_EQ(reader.out, "P4\n80");
     EXPECT_EQ(access(fifo.c_str(), F_OK), 0) << "a named pipe is not removed";
     EXPECT_EQ(fileBytes(xy.path), xy.bytes);

@@ -28,7 +28,7 @@ void expectRun(const ToolRun& run, int status, const std::string& out, const std
 TEST(Frame, TooFewArgumentsPrintUsageWithTheProgramName)
 {
     for (Tool tool : BOTH) {
-        std::string usage = screen(toolPath(tool) + " <filename.xy> <filename.pbm>\n");
+        std::string usage = screen(invokedName(tool) + " <filename.xy> <filename.pbm>\n");
         expectRun(runTool(tool, {}), 1, bannerOf(tool) + usage, nameOf(tool));
         expectRun(runTool(tool, {"only-one.xy"}), 1, bannerOf(tool) + usage, nameOf(tool));
     }
@@ -64,8 +64,10 @@ TEST(Frame, XyFileThatCannotBeOpened)
     TempDir dir;
     std::string missing = dir.path("no-such-universe.xy");
     ASSERT_EQ(mkdir(dir.path("a-directory.xy").c_str(), 0755), 0);
+    // NUL is the null device on Windows, which opens like a file but is not one; on
+    // Linux it is a missing file in the current directory.
     for (Tool tool : BOTH) {
-        for (const std::string& path : {missing, dir.path("a-directory.xy")}) {
+        for (const std::string& path : {missing, dir.path("a-directory.xy"), std::string("NUL")}) {
             expectRun(runTool(tool, {path, dir.path("out.pbm")}), 2,
                       bannerOf(tool) + screen("Can't open file: " + path + "\n"), path);
         }

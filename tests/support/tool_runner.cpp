@@ -41,6 +41,12 @@ ToolRun runArgv(std::vector<std::string> argv, const RunOptions& options)
     TempDir capture;
     std::string outPath = capture.path("stdout");
     std::string errPath = capture.path("stderr");
+    // A file-size limit would cut the captured output short too, so standard output then
+    // goes through a pipe, which no limit applies to. Not always: a Windows build under
+    // the emulator can leave a server process holding the pipe open after it exits.
+    int outPipe[2] = {-1, -1};
+    if (options.fileSizeLimit >= 0 && pipe(outPipe) != 0)
+        return ToolRun{};
     pid_t child = fork();
     if (child == 0) {
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -49,7 +55,18 @@ ToolRun runArgv(std::vector<std::string> argv, const RunOptions& options)
         if (out < 0 || err < 0 || nothing < 0)
             _exit(126);
         dup2(nothing, 0);
-        dup2(out, 1);
+        if (options.stdoutFull) {
+            int full = open("/dev/full", O_WRONLY);
+            if (full < 0)
+                _exit(126);
+            dup2(full, 1);
+        } else if (outPipe[1] >= 0) {
+            dup2(outPipe[1], 1);
+            close(outPipe[0]);
+            close(outPipe[1]);
+        } else {
+            dup2(out, 1);
+        }
         dup2(err, 2);
         if (options.fileSizeLimit >= 0) {
             // Ignored, SIGXFSZ stays ignored across exec: the write fails with EFBIG.
@@ -78,10 +95,24 @@ ToolRun runArgv(std::vector<std::string> argv, const RunOptions& options)
         _exit(127);
     }
     ToolRun run;
+    if (outPipe[0] >= 0) {
+        // Read to the end before waiting, so that a long output cannot fill the pipe.
+        close(outPipe[1]);
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = read(outPipe[0], buffer, sizeof buffer)) != 0) {
+            if (got > 0)
+                run.out.append(buffer, size_t(got));
+            else if (errno != EINTR)
+                break;
+        }
+        close(outPipe[0]);
+    }
     int wstatus = 0;
     if (child > 0 && waitpid(child, &wstatus, 0) == child && WIFEXITED(wstatus))
         run.status = WEXITSTATUS(wstatus);
-    run.out = slurp(outPath);
+    if (outPipe[0] < 0)
+        run.out = slurp(outPath);
     run.err = slurp(errPath);
     return run;
 }
@@ -92,6 +123,20 @@ std::string toolPath(Tool tool)
 {
     return tool == Tool::Skydump ? envOr("SKYDUMP", SKYDUMP_BUILT)
                                  : envOr("SKYLOAD", SKYLOAD_BUILT);
+}
+
+std::string windowsPath(const std::string& path)
+{
+    if (!underEmulator())
+        return path;
+    ToolRun run = runCommand({"winepath", "-w", path});
+    std::string name = run.out.substr(0, run.out.find_first_of("\r\n"));
+    return run.status == 0 && !name.empty() ? name : path;
+}
+
+std::string invokedName(Tool tool)
+{
+    return windowsPath(toolPath(tool));
 }
 
 bool underEmulator()
@@ -107,6 +152,13 @@ ToolRun runTool(Tool tool, const std::vector<std::string>& args, const RunOption
     argv.push_back(toolPath(tool));
     argv.insert(argv.end(), args.begin(), args.end());
     return runArgv(argv, options);
+}
+
+ToolRun runNativeTool(Tool tool, const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv = {tool == Tool::Skydump ? SKYDUMP_BUILT : SKYLOAD_BUILT};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runArgv(argv, {});
 }
 
 ToolRun runCommand(const std::vector<std::string>& argv)
@@ -127,12 +179,26 @@ std::string screen(const std::string& text)
     return crlf;
 }
 
-std::string bannerOf(Tool tool)
+namespace
+{
+
+std::string bannerText(Tool tool, const std::string& stamp)
 {
     std::string name = tool == Tool::Skydump ? "skydump" : "skyload";
+    return name + " - v1.01\nCompiled " + stamp + "\n";
+}
+
+} // namespace
+
+std::string bannerOf(Tool tool)
+{
     // Programs built elsewhere (the Windows ones) carry their own build's stamp.
-    std::string stamp = envOr("SKY_EXPECTED_STAMP", BUILD_TIMESTAMP);
-    return screen(name + " - v1.01\nCompiled " + stamp + "\n");
+    return screen(bannerText(tool, envOr("SKY_EXPECTED_STAMP", BUILD_TIMESTAMP)));
+}
+
+std::string nativeBannerOf(Tool tool)
+{
+    return bannerText(tool, BUILD_TIMESTAMP);
 }
 
 bool haveProgram(const std::string& program)

@@ -16,6 +16,7 @@ struct RunOptions {
     long uid = -1;              // run as this user (needs root), when not -1
     int64_t fileSizeLimit = -1; // RLIMIT_FSIZE in bytes, when not -1
     int64_t memoryLimit = -1;   // RLIMIT_AS in bytes, when not -1
+    bool stdoutFull = false;    // standard output on /dev/full, where every write fails
 };
 
 enum class Tool { Skydump, Skyload };
@@ -24,8 +25,24 @@ enum class Tool { Skydump, Skyload };
 // an emulator), otherwise the one built beside the tests.
 std::string toolPath(Tool tool);
 
+// The name `tool` finds as the first element of its argument vector when run by
+// runTool: its path, which Wine hands to a Windows program in the DOS form
+// ("Z:\\dir\\skydump.exe").
+std::string invokedName(Tool tool);
+
+// The DOS form of `path` as the emulator (Wine) shows it to a Windows program, or
+// `path` itself when not under the emulator.
+std::string windowsPath(const std::string& path);
+
 // Runs `tool` with `args` after its name, under $SKY_EMULATOR when that is set.
 ToolRun runTool(Tool tool, const std::vector<std::string>& args, const RunOptions& options = {});
+
+// Runs the build of `tool` made beside the tests (the Linux one), never under the
+// emulator: a reference for the Windows programs.
+ToolRun runNativeTool(Tool tool, const std::vector<std::string>& args);
+
+// The banner and "Compiled" line of the build made beside the tests.
+std::string nativeBannerOf(Tool tool);
 
 // Runs any program, found on PATH, with its own name as argument 0.
 ToolRun runCommand(const std::vector<std::string>& argv);

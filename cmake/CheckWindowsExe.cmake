@@ -1,0 +1,20 @@
+# cmake -DEXE=path -DOBJDUMP=path -P CheckWindowsExe.cmake
+# Fails unless EXE is a 32-bit Windows console program that imports only system DLLs.
+execute_process(COMMAND file -b ${EXE} OUTPUT_VARIABLE kind RESULT_VARIABLE failed)
+if(failed OR NOT kind MATCHES "^PE32 executable \\(console\\) Intel 80386")
+  message(FATAL_ERROR "${EXE}: not a 32-bit Windows console program: ${kind}")
+endif()
+
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${headers}")
+foreach(import IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${import}")
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll MATCHES "^(kernel32|msvcrt)\\.dll$")
+    message(FATAL_ERROR "${EXE} needs ${dll}, which a bare Windows does not have")
+  endif()
+endforeach()
+message(STATUS "${EXE}: ${kind}, imports ${imports}")
