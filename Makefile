@@ -70,7 +70,8 @@ check-windows: build
 fuzz-smoke:
 	FUZZ_BUILD=$(FUZZ_BUILD) fuzz/run $(FUZZ_SECONDS)
 
-test: check check-asan check-windows fuzz-smoke
+# The fuzz smoke runs first, so that the test suites' summaries end the log.
+test: fuzz-smoke check check-asan check-windows
 
 dist: windows
 	cmake --build $(WIN_BUILD) --target dist
