@@ -42,47 +42,7 @@ Drawn draw(const std::vector<uint32_t>& records)
 
 TEST(DrawPlanets, OnePixelPerPlanetAtItsRunningColumn)
 {
-    struct Case {
-        const char* name;
-        std::vector<uint32_t> records;
-        uint32_t width;
-        uint32_t height;
-        std::vector<Pixel> black; // sorted by row from the top, then column
-    };
-    const Case cases[] = {
-        {"no planets", {}, 400, 400, {}},
-        {"first distance 0 is column 0, y 1000 the bottom row",
-         {planetWord(0, 1000, 7)},
-         400,
-         400,
-         {{0, 399}}},
-        {"last byte of the top row", {planetWord(399, 1399, 1)}, 400, 400, {{399, 0}}},
-        {"running column, y from the bottom",
-         {planetWord(5, 1000, 1), planetWord(10, 1001, 2), planetWord(0, 1399, 3)},
-         400,
-         400,
-         {{15, 0}, {15, 398}, {5, 399}}},
-        {"xSum 700, every y 1000",
-         {planetWord(300, 1000, 1), planetWord(400, 1000, 2)},
-         800,
-         400,
-         {{300, 399}, {700, 399}}},
-        {"two planets on one pixel",
-         {planetWord(9, 1234, 1), planetWord(0, 1234, 2)},
-         400,
-         400,
-         {{9, 165}}},
-        // The first record has no row; its distance still moves the second along.
-        {"y below 1000 is not drawn",
-         {planetWord(100, 999, 1), planetWord(50, 1000, 2)},
-         400,
-         400,
-         {{150, 399}}},
-        {"highest y 4095 in a 3200-row map", {planetWord(1, 4095, 1)}, 400, 3200, {{1, 104}}},
-        // The ident field plays no part in the drawing.
-        {"ident ignored", {planetWord(8, 1010, 1023)}, 400, 400, {{8, 389}}},
-    };
-    for (const Case& c : cases) {
+    for (const DrawCase& c : drawCases()) {
         Drawn drawn = draw(c.records);
         EXPECT_EQ(drawn.geometry.width, c.width) << c.name;
         EXPECT_EQ(drawn.geometry.height, c.height) << c.name;

@@ -24,3 +24,15 @@ std::vector<uint8_t> makePbm(uint32_t width, uint32_t height, const std::vector<
 // is complete. `black` gets every set pixel, sorted by row, then column.
 bool readPbm(const std::vector<uint8_t>& bytes, uint32_t& width, uint32_t& height,
              std::vector<Pixel>& black);
+
+// A planet list and the bitmap the export must draw for it: one table for the drawing
+// in memory and for skydump's whole run.
+struct DrawCase {
+    const char* name;
+    std::vector<uint32_t> records;
+    uint32_t width;
+    uint32_t height;
+    std::vector<Pixel> black; // sorted by row from the top, then column
+    const char* warnings;     // what the scan prints before "N planets detected"
+};
+const std::vector<DrawCase>& drawCases();
